@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ui/PlayerContext.h"
+
+namespace zuvelo {
+
+// One tick of Timer1, every 100 ms: yields once to pending events, takes the mode from Combo1,
+// queries the current track's status, shows it in the caption, and when the track has stopped
+// while not paused, closes it and opens, shows, rewinds and plays the next one.
+//
+// A track whose status query fails because it is not open (it could not be opened) is passed over
+// as if it had stopped, until as many tracks in a row have failed as there are tracks.
+void timer1Timer(PlayerContext& ctx);
+
+} // namespace zuvelo

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "PlayerHandlers.h"
+
+#include "ui/Form1.h"
+#include "ui/PlayerContext.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zuvelo {
+
+// The running player: its state, its window and the handlers between them, over a media seam.
+// Create on the user-interface thread after the QApplication; the media seam must outlive it.
+class PlayerApp {
+public:
+    // yieldToEvents runs pending events once (the scan and the monitor yield through it).
+    PlayerApp(std::string programFolder, MediaControl& media, std::function<void()> yieldToEvents);
+    ~PlayerApp();
+
+    // Start-up, before the window is shown. False when the program was closed during it (by a
+    // signal while the folders were being scanned); then nothing is left to show.
+    bool load();
+
+    Form1& window() { return *m_form; }
+    PlayerState& state() { return *m_state; }
+    PlayerContext& context() { return m_ctx; }
+
+private:
+    void reportListFailure(const std::string& reason);
+
+    std::string m_programFolder;
+    std::unique_ptr<PlayerState> m_state; // large (the fixed track table): kept off the stack
+    std::unique_ptr<Form1> m_form;
+    PlayerContext m_ctx;
+    PlayerHandlers m_handlers;
+};
+
+} // namespace zuvelo

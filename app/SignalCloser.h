@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QSocketNotifier;
+
+namespace zuvelo {
+
+// Turns SIGINT and SIGTERM into a call of onSignal on the user-interface thread, so that an
+// interrupted program shuts down like one closed by the user. The signal handler only writes a
+// byte into a pipe; a QSocketNotifier reads it in the event loop. One instance per process;
+// create it on the user-interface thread after the QApplication.
+class SignalCloser : public QObject {
+public:
+    explicit SignalCloser(std::function<void()> onSignal);
+    ~SignalCloser() override;
+
+private:
+    void drain();
+
+    std::function<void()> m_onSignal;
+    QSocketNotifier* m_notifier = nullptr;
+};
+
+} // namespace zuvelo

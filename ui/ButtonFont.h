@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QFont>
+
+namespace zuvelo {
+
+// The transport buttons' font: "ＭＳ Ｐゴシック" at 18 points, bold. Registers, once, a substitution
+// of that face by "MS PGothic", "IPAPGothic" and other Japanese sans faces, so the buttons render
+// where the Windows face is missing. Call after the QApplication exists.
+QFont transportButtonFont();
+
+// A font for the print surface at the given point size, at 20 twips to the point and 15 twips to
+// the pixel, whatever the screen's resolution.
+QFont textAreaFont(const QFont& base, int points);
+
+} // namespace zuvelo
