@@ -1,0 +1,166 @@
+#include "SoundFont.h"
+
+#include "mci.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace zuvelo::mci {
+
+namespace {
+
+// The rate of the layer's one sound output; synthesizers render straight at it.
+constexpr double kOutputRate = 48000.0;
+
+bool isRegularFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+// "*.sf2" in any letter case, as a soundfont copied from another system may be named "GM.SF2".
+bool hasSf2Extension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".sf2";
+}
+
+void logToStderr(int level, const char* message, void*) {
+    std::fprintf(stderr, "fluidsynth %s: %s\n", level == FLUID_PANIC ? "panic" : "error", message);
+}
+
+} // namespace
+
+std::string chooseSoundFontFile(const std::string& folder) {
+    if (!folder.empty()) {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::filesystem::path& path = it->path();
+            if (hasSf2Extension(path) && isRegularFile(path))
+                names.push_back(path.filename().string());
+        }
+        if (!names.empty()) {
+            std::sort(names.begin(), names.end());
+            return (std::filesystem::path(folder) / names.front()).string();
+        }
+    }
+    for (const char* candidate : {kDefaultSoundFont, kFallbackSoundFont})
+        if (isRegularFile(candidate))
+            return candidate;
+    return {};
+}
+
+void quietFluidSynthLog() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        fluid_set_log_function(FLUID_PANIC, logToStderr, nullptr);
+        fluid_set_log_function(FLUID_ERR, logToStderr, nullptr);
+        fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    });
+}
+
+fluid_settings_t* newRendererSettings() {
+    quietFluidSynthLog();
+    fluid_settings_t* settings = new_fluid_settings();
+    if (!settings)
+        return nullptr;
+    fluid_settings_setnum(settings, "synth.sample-rate", kOutputRate);
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    // Locking a soundfont's samples into memory needs privileges we do not have and buys nothing.
+    fluid_settings_setint(settings, "synth.lock-memory", 0);
+    // The player follows the samples we render rather than the wall clock, so that rendering
+    // ahead of the sound output keeps the tempo.
+    fluid_settings_setstr(settings, "player.timing-source", "sample");
+    return settings;
+}
+
+SoundFontCache::SoundFontCache() {
+    quietFluidSynthLog();
+}
+
+SoundFontCache::~SoundFontCache() {
+    // Deleting the owner deletes the soundfont on its stack.
+    if (m_owner)
+        delete_fluid_synth(m_owner);
+    if (m_ownerSettings)
+        delete_fluid_settings(m_ownerSettings);
+}
+
+SoundFontCache& SoundFontCache::shared() {
+    // Never destroyed: renderers on other threads may outlive static destruction at exit.
+    static SoundFontCache* cache = new SoundFontCache;
+    return *cache;
+}
+
+void SoundFontCache::setFolder(const std::string& folder) {
+    std::lock_guard guard(m_lock);
+    m_folder = folder;
+}
+
+bool SoundFontCache::loadLocked() {
+    if (m_soundFont)
+        return true;
+    const std::string path = chooseSoundFontFile(m_folder);
+    if (path.empty()) {
+        std::fprintf(stderr, "zuvelo: no soundfont found for MIDI files\n");
+        return false;
+    }
+    if (!m_owner) {
+        m_ownerSettings = newRendererSettings();
+        if (!m_ownerSettings)
+            return false;
+        // The owner never sounds: the smallest voice pool and no effects keep it light.
+        fluid_settings_setint(m_ownerSettings, "synth.polyphony", 1);
+        fluid_settings_setint(m_ownerSettings, "synth.reverb.active", 0);
+        fluid_settings_setint(m_ownerSettings, "synth.chorus.active", 0);
+        m_owner = new_fluid_synth(m_ownerSettings);
+        if (!m_owner)
+            return false;
+    }
+    // No preset reset: the owner's channels select nothing, so no samples are read here.
+    const int id = fluid_synth_sfload(m_owner, path.c_str(), 0);
+    if (id == FLUID_FAILED) {
+        std::fprintf(stderr, "zuvelo: cannot load soundfont %s\n", path.c_str());
+        return false;
+    }
+    m_soundFont = fluid_synth_get_sfont_by_id(m_owner, id);
+    m_loadedPath = path;
+    ++m_loadCount;
+    return m_soundFont != nullptr;
+}
+
+bool SoundFontCache::addTo(fluid_synth_t* synth) {
+    if (!loadLocked())
+        return false;
+    return fluid_synth_add_sfont(synth, m_soundFont) != FLUID_FAILED;
+}
+
+void SoundFontCache::removeFrom(fluid_synth_t* synth) {
+    if (m_soundFont)
+        fluid_synth_remove_sfont(synth, m_soundFont);
+}
+
+int SoundFontCache::loadCount() const {
+    std::lock_guard guard(m_lock);
+    return m_loadCount;
+}
+
+std::string SoundFontCache::loadedPath() const {
+    std::lock_guard guard(m_lock);
+    return m_loadedPath;
+}
+
+} // namespace zuvelo::mci
+
+void mciSetSoundFontFolder(const char* folder) {
+    zuvelo::mci::SoundFontCache::shared().setFolder(folder ? folder : "");
+}

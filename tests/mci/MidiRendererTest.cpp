@@ -1,0 +1,241 @@
+#include "MidiRenderer.h"
+#include "ScratchFolder.h"
+#include "SmfWriter.h"
+#include "mci.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+using namespace zuvelo::mci;
+using zuvelo::mci::test::ScratchFolder;
+using zuvelo::mci::test::SmfWriter;
+
+namespace {
+
+constexpr std::size_t kRate = MidiRenderer::kSampleRate;
+// One FluidSynth block: the renderer finds the end at this granularity.
+constexpr std::size_t kBlock = 64;
+
+// One soundfont for the whole suite, as in the application.
+SoundFontCache& suiteSoundFonts() {
+    static SoundFontCache cache;
+    return cache;
+}
+
+std::unique_ptr<MidiRenderer> openOrFail(const std::string& path) {
+    unsigned long error = 0;
+    auto renderer = MidiRenderer::open(path, error, suiteSoundFonts());
+    EXPECT_TRUE(renderer) << path << " error " << error;
+    EXPECT_EQ(error, 0u);
+    return renderer;
+}
+
+// Renders in the odd-sized pieces a decode-ahead thread asks for, until the piece ends.
+std::vector<float> renderAll(MidiRenderer& renderer, std::size_t maxFrames = 30 * kRate) {
+    std::vector<float> out;
+    std::vector<float> chunk(2 * 1000);
+    while (out.size() / 2 < maxFrames) {
+        const std::size_t got = renderer.render(chunk.data(), 1000);
+        out.insert(out.end(), chunk.begin(), chunk.begin() + static_cast<long>(2 * got));
+        if (got < 1000)
+            break;
+    }
+    return out;
+}
+
+double rms(const std::vector<float>& samples, std::size_t fromFrame, std::size_t toFrame) {
+    toFrame = std::min(toFrame, samples.size() / 2);
+    double sum = 0;
+    for (std::size_t i = 2 * fromFrame; i < 2 * toFrame; ++i)
+        sum += double(samples[i]) * samples[i];
+    return toFrame > fromFrame ? std::sqrt(sum / double(2 * (toFrame - fromFrame))) : 0.0;
+}
+
+std::size_t frames(const std::vector<float>& samples) { return samples.size() / 2; }
+std::size_t msToFrames(double ms) { return static_cast<std::size_t>(ms * kRate / 1000.0); }
+
+// Audible: well above the synthesizer's dither-free silence (exactly 0) and denormal noise.
+constexpr double kAudible = 1e-3;
+
+// Four piano quarter notes at 120 bpm, each held for an eighth: the last note-off is at 1750 ms.
+std::string writeTune(const ScratchFolder& folder, const std::string& name = "tune.mid") {
+    SmfWriter w(480);
+    const int t = w.addTrack();
+    w.programChange(t, 0, 0, 0);
+    const int keys[] = {60, 64, 67, 72};
+    for (int i = 0; i < 4; ++i)
+        w.note(t, static_cast<std::uint32_t>(480 * i), 240, 0, keys[i], 100);
+    const std::string path = folder.file(name);
+    w.writeTo(path);
+    return path;
+}
+
+} // namespace
+
+TEST(MidiRenderer, shortTune_soundsForItsLengthAndThenEnds) {
+    ScratchFolder folder;
+    auto renderer = openOrFail(writeTune(folder));
+    ASSERT_TRUE(renderer);
+    EXPECT_EQ(renderer->lengthMs(), 1750u);
+    EXPECT_FALSE(renderer->ended());
+
+    const std::vector<float> audio = renderAll(*renderer);
+    // The last event at 1750 ms, then at most one second of release.
+    EXPECT_GE(frames(audio), msToFrames(1750));
+    EXPECT_LE(frames(audio), msToFrames(2750) + kBlock);
+    EXPECT_TRUE(renderer->ended());
+    EXPECT_EQ(renderer->positionMs(), frames(audio) * 1000 / kRate);
+
+    // Each of the four notes sounds in its own quarter (held for the first half of it).
+    for (int i = 0; i < 4; ++i)
+        EXPECT_GT(rms(audio, msToFrames(500 * i), msToFrames(500 * i + 250)), kAudible) << "note " << i;
+    for (float s : audio)
+        ASSERT_TRUE(std::isfinite(s) && std::fabs(s) <= 1.5f);
+
+    // Ended stays ended.
+    float more[2 * 256];
+    EXPECT_EQ(renderer->render(more, 256), 0u);
+}
+
+TEST(MidiRenderer, noteNeverReleased_endsOneSecondAfterTheLastEvent) {
+    ScratchFolder folder;
+    SmfWriter w(480);
+    const int t = w.addTrack();
+    w.programChange(t, 0, 0, 19); // church organ: sustains as long as the key is down
+    w.noteOn(t, 0, 0, 60, 110);
+    w.endOfTrack(t, 960);         // the file ends at 1000 ms with the key still down
+    const std::string path = folder.file("hung.mid");
+    ASSERT_TRUE(w.writeTo(path));
+
+    auto renderer = openOrFail(path);
+    ASSERT_TRUE(renderer);
+    const std::vector<float> audio = renderAll(*renderer);
+    EXPECT_GE(frames(audio), msToFrames(2000));
+    EXPECT_LE(frames(audio), msToFrames(2000) + 2 * kBlock);
+    // The organ still sounds right up to the cut: the end was ours, not the note's.
+    EXPECT_GT(rms(audio, frames(audio) - msToFrames(100), frames(audio)), kAudible);
+}
+
+TEST(MidiRenderer, tempoChange_isFollowedWhileRenderingAheadOfTime) {
+    // One note held for eight quarters at 240 bpm: released at 1000 ms, however fast we render.
+    ScratchFolder folder;
+    SmfWriter w(480);
+    const int t = w.addTrack();
+    w.tempo(t, 0, 250000);
+    w.programChange(t, 0, 0, 19);
+    w.note(t, 0, 3840, 0, 60, 110);
+    const std::string path = folder.file("fast.mid");
+    ASSERT_TRUE(w.writeTo(path));
+
+    auto renderer = openOrFail(path);
+    ASSERT_TRUE(renderer);
+    EXPECT_EQ(renderer->lengthMs(), 2000u);
+    const std::vector<float> audio = renderAll(*renderer);
+    EXPECT_GE(frames(audio), msToFrames(2000));
+    EXPECT_LE(frames(audio), msToFrames(3000) + kBlock);
+    EXPECT_GT(rms(audio, msToFrames(1800), msToFrames(1950)), kAudible);
+}
+
+TEST(MidiRenderer, rewind_replaysFromTheStart) {
+    ScratchFolder folder;
+    auto renderer = openOrFail(writeTune(folder));
+    ASSERT_TRUE(renderer);
+    const std::vector<float> first = renderAll(*renderer);
+    ASSERT_TRUE(renderer->ended());
+
+    renderer->rewind();
+    EXPECT_FALSE(renderer->ended());
+    EXPECT_EQ(renderer->positionMs(), 0u);
+    const std::vector<float> again = renderAll(*renderer);
+    EXPECT_EQ(frames(again), frames(first));
+    EXPECT_GT(rms(again, 0, msToFrames(250)), kAudible);
+    // Nothing of the first pass is left in the synthesizer: the replay is sample for sample the same.
+    ASSERT_EQ(again.size(), first.size());
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), again.begin()));
+
+    // A rewind in the middle of a note starts over as well.
+    renderer->rewind();
+    std::vector<float> part(2 * msToFrames(300));
+    EXPECT_EQ(renderer->render(part.data(), msToFrames(300)), msToFrames(300));
+    renderer->rewind();
+    const std::vector<float> third = renderAll(*renderer);
+    EXPECT_EQ(frames(third), frames(first));
+    EXPECT_TRUE(std::equal(first.begin(), first.begin() + 2 * msToFrames(500), third.begin()));
+}
+
+TEST(MidiRenderer, badFiles_failWithTheirCodesAndLoadNothing) {
+    ScratchFolder folder;
+    SoundFontCache cache; // shows that no soundfont is loaded for a file that is refused
+    const std::string good = writeTune(folder);
+    std::vector<std::uint8_t> goodBytes(std::filesystem::file_size(good));
+    {
+        std::ifstream in(good, std::ios::binary);
+        in.read(reinterpret_cast<char*>(goodBytes.data()), static_cast<std::streamsize>(goodBytes.size()));
+    }
+    std::mt19937 random(7);
+    std::vector<std::uint8_t> noise(4096);
+    for (auto& b : noise)
+        b = static_cast<std::uint8_t>(random());
+    std::filesystem::create_directory(folder.path() / "folder.mid");
+
+    struct Case {
+        std::string path;
+        unsigned long expected;
+    };
+    const Case cases[] = {
+        {folder.file("missing.mid"), MCIERR_FILE_NOT_FOUND},
+        {folder.file("folder.mid"), MCIERR_INVALID_FILE},
+        {folder.write("empty.mid", {}), MCIERR_INVALID_FILE},
+        {folder.write("noise.mid", noise), MCIERR_INVALID_FILE},
+        {folder.write("header.mid", {goodBytes.begin(), goodBytes.begin() + 10}), MCIERR_INVALID_FILE},
+        {folder.write("cut.mid", {goodBytes.begin(), goodBytes.end() - 6}), MCIERR_INVALID_FILE},
+    };
+    for (const Case& c : cases) {
+        unsigned long error = 0;
+        EXPECT_FALSE(MidiRenderer::open(c.path, error, cache)) << c.path;
+        EXPECT_EQ(error, c.expected) << c.path;
+    }
+    EXPECT_EQ(cache.loadCount(), 0);
+}
+
+TEST(MidiRenderer, twoRenderersAtOnce_shareTheSoundFontSafely) {
+    ScratchFolder folder;
+    auto a = openOrFail(writeTune(folder, "a.mid"));
+    auto b = openOrFail(writeTune(folder, "b.mid"));
+    ASSERT_TRUE(a && b);
+
+    // Both render at the same time on their own threads, as two decode-ahead threads would.
+    std::vector<float> audioA, audioB;
+    std::thread ta([&] { audioA = renderAll(*a); });
+    std::thread tb([&] { audioB = renderAll(*b); });
+    ta.join();
+    tb.join();
+    EXPECT_EQ(audioA, audioB);
+    EXPECT_GT(rms(audioA, 0, msToFrames(250)), kAudible);
+
+    // Closing one takes the soundfont off its synthesizer only: the other still plays.
+    a.reset();
+    b->rewind();
+    const std::vector<float> replay = renderAll(*b);
+    EXPECT_EQ(replay, audioB);
+}
+
+TEST(MidiRenderer, renderingMovesBetweenThreads) {
+    // A device's decode-ahead thread may be replaced between plays; the renderer goes along.
+    ScratchFolder folder;
+    auto renderer = openOrFail(writeTune(folder));
+    ASSERT_TRUE(renderer);
+    std::vector<float> head(2 * msToFrames(500));
+    std::thread([&] { renderer->render(head.data(), msToFrames(500)); }).join();
+    std::vector<float> tail;
+    std::thread([&] { tail = renderAll(*renderer); }).join();
+    EXPECT_EQ(renderer->positionMs(), 500 + frames(tail) * 1000 / kRate);
+    EXPECT_TRUE(renderer->ended());
+    EXPECT_GT(rms(head, 0, msToFrames(250)), kAudible);
+}

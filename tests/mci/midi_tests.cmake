@@ -1,0 +1,15 @@
+# Tests of the MIDI renderer. Included from tests/mci/CMakeLists.txt.
+if(NOT TARGET zuvelo_smf_writer)
+  # Writes Standard MIDI Files for tests and benchmarks.
+  add_library(zuvelo_smf_writer STATIC ${PROJECT_SOURCE_DIR}/tests/mci/SmfWriter.cpp)
+  target_include_directories(zuvelo_smf_writer PUBLIC ${PROJECT_SOURCE_DIR}/tests/mci)
+endif()
+
+add_executable(zuvelo_mci_midi_tests
+  ${CMAKE_CURRENT_LIST_DIR}/MidiFileScanTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MidiRendererTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SoundFontTest.cpp
+)
+target_link_libraries(zuvelo_mci_midi_tests PRIVATE zuvelo_mci_midi zuvelo_smf_writer GTest::gtest_main)
+# Rendering with a real soundfont is slow under the sanitizers; one test at a time keeps it bounded.
+gtest_discover_tests(zuvelo_mci_midi_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
