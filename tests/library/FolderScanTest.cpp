@@ -1,0 +1,247 @@
+#include "library/FolderScan.h"
+
+#include "TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace zuvelo;
+using zuvelo::testing::TemporaryFolder;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ScanResult {
+    std::vector<std::string> entries; // FileList(1..nmax)
+    int yields = 0;
+    std::int64_t nmax = 0;
+};
+
+ScanResult scan(PlayerState& state, const std::function<void()>& extraYield = {})
+{
+    ScanResult result;
+    scanFolders(state, [&] {
+        ++result.yields;
+        if (extraYield)
+            extraYield();
+    });
+    result.nmax = state.nmax;
+    for (std::int64_t n = 1; n <= state.nmax; ++n)
+        result.entries.push_back(state.FileList[static_cast<std::size_t>(n)]);
+    return result;
+}
+
+ScanResult scan(const std::string& pare)
+{
+    PlayerState state;
+    state.Pare = pare;
+    return scan(state);
+}
+
+std::vector<std::string> sorted(std::vector<std::string> v)
+{
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+// Creates count empty files quickly (the limit test needs tens of thousands).
+void makeFiles(const std::string& folder, const std::string& stem, int count, const std::string& suffix)
+{
+    fs::create_directories(folder);
+    for (int i = 0; i < count; ++i) {
+        const std::string path = folder + "/" + stem + std::to_string(i) + suffix;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0) << path;
+        ::close(fd);
+    }
+}
+
+// The names of a folder's entries in the order the file system lists them.
+std::vector<std::string> listed(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+} // namespace
+
+TEST(PlayableName, acceptsTheSixSuffixesInAnyCaseWithoutNeedingADot)
+{
+    for (const char* name : {"a.wav", "b.wma", "c.mp3", "d.mp2", "e.mid", "f.midi", "ABC.MP3", "x.WaV",
+                             "Song.MiDi", "xwav", "MIDI", "wav", "mid", "midi", ".mp3", "a b.Mp2",
+                             "\xE6\x9B\xB2.mid", "\xFF\xFE.wma"})
+        EXPECT_TRUE(isPlayableName(name)) << name;
+    for (const char* name : {"song.flac", "a.mp4", "a.ogg", "mp3.txt", "a.wav ", "a.wav.bak", "", "id",
+                             "av", "a.mi", "a.midx", "a.m1d", "WAV\xFF", "a.mp3\n"})
+        EXPECT_FALSE(isPlayableName(name)) << name;
+}
+
+TEST(FolderScan, collectsPlayableFilesOfFirstLevelSubfoldersOnly)
+{
+    TemporaryFolder pare;
+    pare.write("top.mp3");               // directly in the program's folder: ignored
+    pare.write("Jazz/take five.mp3");
+    pare.write("Jazz/cover.jpg");        // examined, not taken
+    pare.write("Jazz/deeper/hidden.mp3"); // deeper folder: ignored
+    pare.write("Classic/Bolero.WAV");
+    pare.write("Classic/notes.txt");
+    pare.write("Empty/readme.txt");
+    pare.makeFolder("Bare");
+
+    PlayerState state;
+    state.Pare = pare.path();
+    const ScanResult result = scan(state);
+    EXPECT_EQ(result.nmax, 2);
+    EXPECT_EQ(sorted(result.entries), (std::vector<std::string>{"/Classic/Bolero.WAV", "/Jazz/take five.mp3"}));
+    EXPECT_EQ(result.yields, 5); // one after every file inside a subfolder, taken or not
+    EXPECT_TRUE(state.FileList[0].empty());
+    EXPECT_TRUE(state.FileList[3].empty());
+}
+
+TEST(FolderScan, keepsTheEnumerationOrderOfFoldersAndFiles)
+{
+    TemporaryFolder pare;
+    for (const char* folder : {"b", "a", "c", "zz", "m"})
+        for (const char* file : {"3.mp3", "1.mp3", "2.mid", "x.txt", "0.wav"})
+            pare.write(std::string(folder) + "/" + file);
+
+    std::vector<std::string> expected;
+    for (const std::string& folder : listed(pare.path()))
+        for (const std::string& file : listed(pare.path() + "/" + folder))
+            if (isPlayableName(file))
+                expected.push_back("/" + folder + "/" + file);
+
+    EXPECT_EQ(scan(pare.path()).entries, expected);
+}
+
+TEST(FolderScan, keepsNamesByteForByte)
+{
+    TemporaryFolder pare;
+    const std::vector<std::string> names = {
+        "/\xE9\x9F\xB3\xE6\xA5\xBD/\xE5\xA4\x9C\xE6\x9B\xB2 No.1.mp3", // Japanese folder and file
+        "/with blanks/  two  blanks .wav",
+        "/quotes \"and\" 'ticks'/say \"hi\".mid",
+        "/latin1 \xE9t\xE9/caf\xE9\xFF.midi", // not UTF-8
+        "/commas,and;semis/a,b.mp2",
+    };
+    for (const std::string& name : names)
+        pare.write(name.substr(1));
+
+    EXPECT_EQ(sorted(scan(pare.path()).entries), sorted(names));
+}
+
+TEST(FolderScan, followsSymbolicLinksAsAUserExpects)
+{
+    TemporaryFolder pare;
+    TemporaryFolder elsewhere;
+    elsewhere.write("music/linked folder track.mp3");
+    elsewhere.write("real.mp3");
+    pare.write("Local/own.mp3");
+    fs::create_symlink(elsewhere.path() + "/music", pare.path() + "/Linked");           // folder link
+    fs::create_symlink(elsewhere.path() + "/real.mp3", pare.path() + "/Local/link.mp3"); // file link
+    fs::create_symlink(elsewhere.path() + "/gone.mp3", pare.path() + "/Local/dangling.mp3");
+    fs::create_symlink(elsewhere.path(), pare.path() + "/Local/dir.mp3"); // a folder, not a track
+    fs::create_symlink(pare.path() + "/Loop", pare.path() + "/Loop");    // a link to itself
+
+    const ScanResult result = scan(pare.path());
+    EXPECT_EQ(sorted(result.entries),
+              (std::vector<std::string>{"/Linked/linked folder track.mp3", "/Local/link.mp3", "/Local/own.mp3"}));
+    EXPECT_EQ(result.yields, 3);
+}
+
+TEST(FolderScan, specialFilesAreNotTracks)
+{
+    TemporaryFolder pare;
+    pare.write("Music/real.mp3");
+    ASSERT_EQ(::mkfifo((pare.path() + "/Music/pipe.mp3").c_str(), 0644), 0);
+    const ScanResult result = scan(pare.path());
+    EXPECT_EQ(result.entries, (std::vector<std::string>{"/Music/real.mp3"}));
+    EXPECT_EQ(result.yields, 1);
+}
+
+TEST(FolderScan, missingOrEmptyFolderGivesNoTracks)
+{
+    TemporaryFolder pare;
+    const ScanResult empty = scan(pare.path());
+    EXPECT_EQ(empty.nmax, 0);
+    EXPECT_EQ(empty.yields, 0);
+
+    PlayerState state;
+    state.Pare = pare.path() + "/no such folder";
+    const ScanResult missing = scan(state);
+    EXPECT_FALSE(state.nmax.isEmpty());
+    EXPECT_EQ(missing.nmax, 0);
+    EXPECT_EQ(missing.yields, 0);
+}
+
+// Handlers run during the yields; they must see the table as not yet built, and a folder that
+// vanishes or cannot be opened meanwhile is skipped without ending the scan.
+TEST(FolderScan, yieldsSeeNoCountAndUnreadableFoldersAreSkipped)
+{
+    TemporaryFolder pare;
+    for (const char* folder : {"A", "B", "C", "D"})
+        for (int i = 0; i < 3; ++i)
+            pare.write(std::string(folder) + "/" + std::to_string(i) + ".mp3");
+    // Not a folder at all under a folder's name: a file and a link to nowhere.
+    pare.write("E");
+    fs::create_symlink(pare.path() + "/nowhere", pare.path() + "/F");
+
+    PlayerState state;
+    state.Pare = pare.path();
+    std::string firstFolder;
+    bool countSeenDuringYield = false;
+    const ScanResult result = scan(state, [&] {
+        countSeenDuringYield = countSeenDuringYield || !state.nmax.isEmpty();
+        if (firstFolder.empty()) {
+            // At the first yield remove every other folder, before the scan reaches it.
+            firstFolder = state.FileList[1].substr(1, 1);
+            for (const char* folder : {"A", "B", "C", "D"})
+                if (folder != firstFolder)
+                    fs::remove_all(pare.path() + "/" + folder);
+        }
+    });
+    EXPECT_FALSE(countSeenDuringYield);
+    ASSERT_EQ(result.nmax, 3);
+    for (const std::string& entry : result.entries)
+        EXPECT_EQ(entry.substr(0, 3), "/" + firstFolder + "/");
+}
+
+// Exactly the limit: every file taken, and no yield after the last one. Beyond it: the first
+// 50,000 in enumeration order, and nothing more examined.
+TEST(FolderScan, stopsAtFiftyThousandTracks)
+{
+    TemporaryFolder pare;
+    makeFiles(pare.path() + "/one", "t", 30000, ".mp3");
+    makeFiles(pare.path() + "/two", "t", 20000, ".mid");
+
+    const ScanResult exact = scan(pare.path());
+    EXPECT_EQ(exact.nmax, kMaxTracks);
+    EXPECT_EQ(exact.yields, kMaxTracks - 1);
+    EXPECT_EQ(std::set<std::string>(exact.entries.begin(), exact.entries.end()).size(),
+              static_cast<std::size_t>(kMaxTracks));
+
+    makeFiles(pare.path() + "/one", "extra", 3, ".wav");
+    makeFiles(pare.path() + "/two", "extra", 3, ".wav");
+    makeFiles(pare.path() + "/three", "more", 4, ".mp3");
+    std::vector<std::string> expected;
+    for (const std::string& folder : listed(pare.path()))
+        for (const std::string& file : listed(pare.path() + "/" + folder))
+            if (expected.size() < static_cast<std::size_t>(kMaxTracks))
+                expected.push_back("/" + folder + "/" + file);
+
+    PlayerState state;
+    state.Pare = pare.path();
+    const ScanResult over = scan(state);
+    EXPECT_EQ(over.nmax, kMaxTracks);
+    EXPECT_EQ(over.yields, kMaxTracks - 1);
+    EXPECT_TRUE(over.entries == expected) << "not the first 50,000 in enumeration order";
+    EXPECT_EQ(state.FileList.size(), static_cast<std::size_t>(kMaxTracks) + 1);
+}
