@@ -1,0 +1,47 @@
+#pragma once
+
+#include "PlaybackChannel.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace zuvelo::mci {
+
+// The kinds of device; the file name's tail picks one.
+enum class DeviceKind { WaveAudio, Sequencer, MpegVideo };
+
+// The device kind for a file name: lower-cased, a name ending in "wav" is waveaudio, in "mid" or
+// "midi" a sequencer, anything else mpegvideo. No dot is needed before the tail.
+DeviceKind deviceKindFor(const std::string& fileName);
+
+// The open devices, by name exactly as written in the commands (quotes included).
+//
+// Thread: the user-interface thread only. The registry lives until the process ends; an exit
+// hook closes every device (joining its thread) and then the sound output, before static
+// destruction takes SDL and FFmpeg away.
+class DeviceRegistry {
+public:
+    static DeviceRegistry& instance();
+
+    // Opens filePath as deviceName. Returns 0, MCIERR_DEVICE_OPEN when the name is open already
+    // (that device is left alone), MCIERR_FILE_NOT_FOUND, or the kind's error for a file that does
+    // not decode (MCIERR_INVALID_FILE for waveaudio and sequencer, MCIERR_INTERNAL for mpegvideo).
+    // Nothing stays open after a failure.
+    unsigned long open(const std::string& deviceName, const std::string& filePath);
+
+    // The open device of that name, or null.
+    PlaybackChannel* find(const std::string& deviceName);
+
+    // Stops and releases the device: its thread is joined and its file closed.
+    void close(const std::string& deviceName);
+
+    // Closes every device.
+    void closeAll();
+
+private:
+    DeviceRegistry() = default;
+    std::map<std::string, std::unique_ptr<PlaybackChannel>> m_devices;
+};
+
+} // namespace zuvelo::mci

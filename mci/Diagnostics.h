@@ -1,0 +1,22 @@
+#pragma once
+
+// Diagnostic hooks of the media control layer, for tests, benchmarks and mciplay. Not part of the
+// command interface; the player does not use them.
+//
+// Threads: like mci.h, the caller's user-interface thread (mciUnderrunCount: any thread).
+
+// How many times a playing device's buffer ran dry before its end, since the process started.
+// Each time the output padded with silence.
+unsigned long long mciUnderrunCount();
+
+// Microseconds from the start of the open command of deviceName (as written in the command,
+// quotes included) to the first sample of it handed to the sound output; -1 when it has not
+// played yet or is not open.
+long long mciFirstSampleMicros(const char* deviceName);
+
+// The SDL audio driver the sound output opened ("pulseaudio", "alsa", "disk", "dummy", ...); empty
+// before the output has opened.
+const char* mciOutputDriverName();
+
+// Frames a callback of the sound output asks for; 0 before the output has opened.
+int mciOutputBufferFrames();

@@ -1,0 +1,188 @@
+#include "PlaybackChannel.h"
+
+#include "SoundOutput.h"
+
+#include <utility>
+#include <vector>
+
+namespace zuvelo::mci {
+namespace {
+
+// The first chunk, decoded at open and after a seek, is small, so that the output has something
+// to play within a millisecond or so; it covers two callbacks of the output, which leaves the
+// decoding thread time for its first large chunk. The later ones are large, so that the thread
+// wakes rarely.
+constexpr std::size_t kFirstChunkFrames = 4096;
+
+} // namespace
+
+PlaybackChannel::PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output,
+                                 std::chrono::steady_clock::time_point openedAt)
+    : m_source(std::move(source)), m_output(output), m_lengthFrames(m_source->lengthFrames()), m_openedAt(openedAt)
+{
+    // Decode the first chunk here, before play can come: the first callback after play then
+    // finds sound, not an empty ring.
+    std::vector<float> chunk(kFirstChunkFrames * kOutputChannels);
+    const std::size_t got = m_source->read(chunk.data(), kFirstChunkFrames);
+    m_ring.write(chunk.data(), got);
+    const bool ended = got < kFirstChunkFrames;
+    m_endWritten.store(ended, std::memory_order_release);
+    m_thread = std::thread([this, ended] { decodeLoop(ended); });
+}
+
+PlaybackChannel::~PlaybackChannel()
+{
+    m_output.detach(this);
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_source->requestAbort();
+    m_wake.release();
+    m_thread.join();
+}
+
+void PlaybackChannel::decodeLoop(bool sourceEnded)
+{
+    std::vector<float> chunk(kChunkFrames * kOutputChannels);
+    std::size_t chunkFrames = kChunkFrames;
+    for (;;) {
+        // Cleared before looking at the ring, so a callback that drains it after this point
+        // wakes us again.
+        m_wakeRequested.store(false, std::memory_order_seq_cst);
+        std::uint64_t generation = 0;
+        bool seek = false;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_quit)
+                return;
+            seek = std::exchange(m_seekPending, false);
+            generation = m_generation;
+        }
+        if (seek) {
+            sourceEnded = !m_source->rewind();
+            chunkFrames = kFirstChunkFrames;
+            if (sourceEnded) {
+                std::lock_guard lock(m_mutex);
+                if (generation == m_generation)
+                    m_endWritten.store(true, std::memory_order_release);
+            }
+        }
+        if (sourceEnded || m_ring.freeFrames() < chunkFrames) {
+            m_wake.acquire();
+            continue;
+        }
+
+        const std::size_t got = m_source->read(chunk.data(), chunkFrames);
+        const bool ended = got < chunkFrames;
+        {
+            std::lock_guard lock(m_mutex);
+            if (generation != m_generation)
+                continue; // decoded before a seek: dropped, and the seek is pending
+            m_ring.write(chunk.data(), got);
+            if (ended)
+                m_endWritten.store(true, std::memory_order_release);
+        }
+        sourceEnded = ended;
+        chunkFrames = kChunkFrames;
+    }
+}
+
+void PlaybackChannel::mixInto(float* out, float* scratch, std::size_t frames)
+{
+    if (m_finished.load(std::memory_order_relaxed))
+        return;
+    std::size_t got = m_ring.read(scratch, frames);
+    if (got < frames) {
+        // Read the end flag first: everything the decoder wrote before setting it is then visible.
+        const bool endWritten = m_endWritten.load(std::memory_order_acquire);
+        got += m_ring.read(scratch + got * kOutputChannels, frames - got);
+        if (got < frames) {
+            if (endWritten)
+                m_finished.store(true, std::memory_order_release);
+            else
+                countUnderrun();
+        }
+    }
+    for (std::size_t i = 0; i < got * kOutputChannels; ++i)
+        out[i] += scratch[i];
+    if (got > 0) {
+        m_playedFrames.fetch_add(std::int64_t(got), std::memory_order_relaxed);
+        if (m_firstSampleMicros.load(std::memory_order_relaxed) < 0) {
+            const auto elapsed = std::chrono::steady_clock::now() - m_openedAt;
+            m_firstSampleMicros.store(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count(),
+                                      std::memory_order_relaxed);
+        }
+    }
+    if (m_ring.filledFrames() < kLowWaterFrames && !m_endWritten.load(std::memory_order_relaxed) &&
+        !m_wakeRequested.exchange(true, std::memory_order_seq_cst))
+        m_wake.release();
+}
+
+unsigned long PlaybackChannel::play()
+{
+    if (m_mode == PlayMode::Playing)
+        return 0;
+    if (m_finished.load(std::memory_order_acquire)) {
+        m_mode = PlayMode::Stopped; // at the end: nothing to play
+        return 0;
+    }
+    const unsigned long error = m_output.attach(this);
+    if (error != 0)
+        return error;
+    m_mode = PlayMode::Playing;
+    return 0;
+}
+
+void PlaybackChannel::pause()
+{
+    m_output.detach(this);
+    m_mode = PlayMode::Paused;
+}
+
+void PlaybackChannel::stop()
+{
+    m_output.detach(this);
+    m_mode = PlayMode::Stopped;
+}
+
+void PlaybackChannel::seekToStart()
+{
+    // Detached, the callback no longer reads the ring, so this thread may act as its consumer.
+    m_output.detach(this);
+    m_mode = PlayMode::Stopped;
+    if (m_playedFrames.load(std::memory_order_relaxed) == 0 && !m_finished.load(std::memory_order_relaxed))
+        return; // nothing has been consumed: the ring already starts at the first frame
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_generation;
+        m_seekPending = true;
+        m_ring.discard();
+        m_endWritten.store(false, std::memory_order_relaxed);
+    }
+    m_finished.store(false, std::memory_order_relaxed);
+    m_playedFrames.store(0, std::memory_order_relaxed);
+    m_wake.release();
+}
+
+ChannelSnapshot PlaybackChannel::snapshot()
+{
+    if (m_mode == PlayMode::Playing && m_finished.load(std::memory_order_acquire)) {
+        m_output.detach(this);
+        m_mode = PlayMode::Stopped;
+    }
+    ChannelSnapshot snapshot;
+    snapshot.mode = m_mode;
+    snapshot.positionFrames = m_playedFrames.load(std::memory_order_relaxed);
+    snapshot.lengthFrames = m_lengthFrames;
+    if (m_finished.load(std::memory_order_acquire))
+        snapshot.lengthFrames = snapshot.positionFrames; // the end is where it actually was
+    return snapshot;
+}
+
+std::int64_t PlaybackChannel::firstSampleMicros() const
+{
+    return m_firstSampleMicros.load(std::memory_order_relaxed);
+}
+
+} // namespace zuvelo::mci

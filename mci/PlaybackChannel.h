@@ -1,0 +1,105 @@
+#pragma once
+
+#include "FrameRing.h"
+#include "FrameSource.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <semaphore>
+#include <thread>
+
+namespace zuvelo::mci {
+
+class SoundOutput;
+
+// What a device is doing, as "status ... mode" reports it.
+enum class PlayMode { Stopped, Playing, Paused };
+
+// A consistent picture of a channel for the user-interface thread.
+struct ChannelSnapshot {
+    PlayMode mode = PlayMode::Stopped;
+    std::int64_t positionFrames = 0; // frames handed to the output since the start
+    std::int64_t lengthFrames = -1;  // -1 while unknown
+};
+
+// One open device as it plays: its source, a decoding thread that stays ahead of the output, and
+// the ring between them.
+//
+// The decoding thread fills the ring whenever it has room for a chunk (so the first samples are
+// ready before play) and otherwise sleeps on a semaphore; the output callback wakes it when the
+// ring drops below the low-water mark, the user-interface thread when it seeks or closes. A
+// stopped or paused channel is not attached to the output, so its full ring keeps the thread
+// asleep: idle costs nothing.
+//
+// Threads: the public functions except mixInto() belong to the user-interface thread; mixInto()
+// to the output callback. Lock order: SoundOutput's channel lock, then m_mutex.
+class PlaybackChannel {
+public:
+    PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output,
+                    std::chrono::steady_clock::time_point openedAt);
+    // Detaches from the output, cuts a stuck read short, joins the thread, frees the source.
+    ~PlaybackChannel();
+
+    PlaybackChannel(const PlaybackChannel&) = delete;
+    PlaybackChannel& operator=(const PlaybackChannel&) = delete;
+
+    // Plays from the current position. At the end already it stays stopped. Returns 0 or an
+    // MCIERR_... code when the sound output cannot take it.
+    unsigned long play();
+    // Holds playback; the position is kept. Only while playing.
+    void pause();
+    // Halts playback; the position is kept and play continues from there.
+    void stop();
+    // Back to the first frame, stopped.
+    void seekToStart();
+    // Also notices that playback has reached the end and turns the channel "stopped".
+    ChannelSnapshot snapshot();
+
+    // Microseconds from the open command to the first frame handed to the output; -1 until then.
+    std::int64_t firstSampleMicros() const;
+
+    // Output callback: adds up to frames frames of this channel into out (interleaved stereo),
+    // using scratch (room for frames frames) as its copy buffer. Never waits or allocates.
+    void mixInto(float* out, float* scratch, std::size_t frames);
+
+private:
+    // sourceEnded: the source ended within the first chunk, decoded at construction.
+    void decodeLoop(bool sourceEnded);
+
+    // The ring holds two seconds; the decoder works in quarter-second chunks and is woken when
+    // less than a second is left, so it wakes about once a second of audio and decodes four chunks.
+    static constexpr std::size_t kRingFrames = 2 * kOutputRate;
+    static constexpr std::size_t kChunkFrames = kOutputRate / 4;
+    static constexpr std::size_t kLowWaterFrames = kOutputRate;
+
+    std::unique_ptr<FrameSource> m_source; // decoding thread only, after construction
+    SoundOutput& m_output;
+    FrameRing m_ring{kRingFrames};
+    const std::int64_t m_lengthFrames;
+    const std::chrono::steady_clock::time_point m_openedAt;
+
+    PlayMode m_mode = PlayMode::Stopped; // user-interface thread only
+
+    // Shared with the decoding thread, under m_mutex.
+    std::mutex m_mutex;
+    std::uint64_t m_generation = 0; // bumped by a seek: chunks decoded before it are dropped
+    bool m_seekPending = false;
+    bool m_quit = false;
+
+    // Set by the decoder (under m_mutex) once the last frame is in the ring; read by the callback.
+    std::atomic<bool> m_endWritten{false};
+    // Set by the callback once the ring ran dry after the end: the device has finished.
+    std::atomic<bool> m_finished{false};
+    std::atomic<std::int64_t> m_playedFrames{0};
+    std::atomic<std::int64_t> m_firstSampleMicros{-1};
+    // Whether the callback has already woken the decoder since it last looked at the ring.
+    std::atomic<bool> m_wakeRequested{false};
+    std::counting_semaphore<> m_wake{0};
+
+    std::thread m_thread; // started at the end of construction
+};
+
+} // namespace zuvelo::mci

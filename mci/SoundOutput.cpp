@@ -1,0 +1,141 @@
+#include "SoundOutput.h"
+
+#include "Diagnostics.h"
+#include "FrameSource.h"
+#include "PlaybackChannel.h"
+#include "mci.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace zuvelo::mci {
+namespace {
+
+// 2048 frames (43 ms) a callback: large enough that the audio thread wakes rarely and a busy
+// machine does not starve it, small enough that play starts without a noticeable delay.
+constexpr int kBufferFrames = 2048;
+
+std::atomic<std::uint64_t> g_underruns{0};
+
+SDL_AudioDeviceID openDevice(SDL_AudioSpec& obtained, void* self, void (*callback)(void*, std::uint8_t*, int))
+{
+    SDL_AudioSpec wanted{};
+    wanted.freq = kOutputRate;
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = kOutputChannels;
+    wanted.samples = kBufferFrames;
+    wanted.callback = callback;
+    wanted.userdata = self;
+    // No allowed changes: SDL converts to whatever the hardware wants, the callback always sees
+    // 48 kHz stereo float.
+    return SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+}
+
+} // namespace
+
+void countUnderrun()
+{
+    g_underruns.fetch_add(1, std::memory_order_relaxed);
+}
+
+SoundOutput& SoundOutput::instance()
+{
+    // Never destroyed: SDL's audio thread may still call back while statics are torn down; the
+    // exit hook shuts the device down first (see DeviceRegistry).
+    static SoundOutput* output = new SoundOutput;
+    return *output;
+}
+
+unsigned long SoundOutput::open()
+{
+    if (m_device != 0)
+        return 0;
+    if (m_failed)
+        return MCIERR_INTERNAL;
+
+    SDL_AudioSpec obtained{};
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0)
+        m_device = openDevice(obtained, this, &SoundOutput::callback);
+    if (m_device == 0) {
+        // On a machine without sound the init may succeed and only the open fail; either way the
+        // dummy driver keeps the layer working (silently).
+        std::fprintf(stderr, "mci: no sound device could be opened (%s); using SDL's dummy audio driver\n",
+                     SDL_GetError());
+        SDL_AudioQuit();
+        if (SDL_AudioInit("dummy") == 0)
+            m_device = openDevice(obtained, this, &SoundOutput::callback);
+    }
+    if (m_device == 0) {
+        std::fprintf(stderr, "mci: not even SDL's dummy audio driver could be opened: %s\n", SDL_GetError());
+        m_failed = true;
+        return MCIERR_INTERNAL;
+    }
+    const char* driver = SDL_GetCurrentAudioDriver();
+    m_driverName = driver != nullptr ? driver : "";
+    m_bufferFrames = obtained.samples;
+    std::fprintf(stderr, "mci: sound output on SDL driver \"%s\" (%d Hz, %d frames a buffer)\n",
+                 m_driverName.c_str(), obtained.freq, int(obtained.samples));
+    {
+        std::lock_guard lock(m_channelsMutex);
+        m_scratch.assign(std::size_t(obtained.samples) * kOutputChannels, 0.0f);
+        m_channels.reserve(16);
+    }
+    SDL_PauseAudioDevice(m_device, 0);
+    return 0;
+}
+
+unsigned long SoundOutput::attach(PlaybackChannel* channel)
+{
+    if (const unsigned long error = open(); error != 0)
+        return error;
+    std::lock_guard lock(m_channelsMutex);
+    if (std::find(m_channels.begin(), m_channels.end(), channel) == m_channels.end())
+        m_channels.push_back(channel);
+    return 0;
+}
+
+void SoundOutput::detach(PlaybackChannel* channel)
+{
+    std::lock_guard lock(m_channelsMutex);
+    m_channels.erase(std::remove(m_channels.begin(), m_channels.end(), channel), m_channels.end());
+}
+
+void SoundOutput::shutDown()
+{
+    if (m_device == 0)
+        return;
+    SDL_CloseAudioDevice(m_device); // joins SDL's audio thread
+    m_device = 0;
+    m_failed = true; // the process is ending: no reopening
+}
+
+void SoundOutput::callback(void* self, std::uint8_t* stream, int length)
+{
+    auto* output = static_cast<SoundOutput*>(self);
+    output->mix(reinterpret_cast<float*>(stream), std::size_t(length) / (sizeof(float) * kOutputChannels));
+}
+
+void SoundOutput::mix(float* out, std::size_t frames)
+{
+    std::fill(out, out + frames * kOutputChannels, 0.0f);
+    std::lock_guard lock(m_channelsMutex);
+    const std::size_t step = m_scratch.size() / kOutputChannels;
+    if (step == 0)
+        return;
+    // SDL may ask for more than the size it announced; mix in pieces the scratch holds.
+    for (std::size_t done = 0; done < frames; done += step) {
+        const std::size_t n = std::min(step, frames - done);
+        for (PlaybackChannel* channel : m_channels)
+            channel->mixInto(out + done * kOutputChannels, m_scratch.data(), n);
+    }
+}
+
+} // namespace zuvelo::mci
+
+unsigned long long mciUnderrunCount()
+{
+    return zuvelo::mci::g_underruns.load(std::memory_order_relaxed);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace zuvelo::mci {
+
+class PlaybackChannel;
+
+// The one sound output of the process: an SDL2 audio device at 48,000 Hz, stereo, 32-bit float,
+// opened on first use and kept open until the process ends, mixing every attached channel.
+//
+// SDL picks the driver (SDL_AUDIODRIVER is honoured). When no device opens, the output falls back
+// to SDL's "dummy" driver and says so once on stderr, so that everything else works the same.
+//
+// Threads: open(), attach() and detach() from the user-interface thread (or a channel's
+// destructor there). The callback runs on SDL's audio thread: it takes the channel lock only to
+// copy from the channels' rings, never allocates, logs or waits on anything else.
+class SoundOutput {
+public:
+    static SoundOutput& instance();
+
+    // Opens the output if it is not open yet. Returns 0 or MCIERR_INTERNAL when not even the
+    // dummy driver works.
+    unsigned long open();
+
+    // Starts mixing channel (opening the output if needed). Returns 0 or an MCIERR_... code.
+    unsigned long attach(PlaybackChannel* channel);
+    // Stops mixing channel. When it returns, the callback no longer touches the channel.
+    void detach(PlaybackChannel* channel);
+
+    // The driver SDL opened, empty before the first open. User-interface thread.
+    const std::string& driverName() const { return m_driverName; }
+    // The callback's buffer size in frames, 0 before the first open.
+    int bufferFrames() const { return m_bufferFrames; }
+
+    // Closes the SDL device after every channel has gone; for the process's exit.
+    void shutDown();
+
+private:
+    SoundOutput() = default;
+    static void callback(void* self, std::uint8_t* stream, int length);
+    void mix(float* out, std::size_t frames);
+
+    std::uint32_t m_device = 0; // SDL_AudioDeviceID, 0 while closed
+    bool m_failed = false;      // even the dummy driver failed; not retried
+    std::string m_driverName;
+    int m_bufferFrames = 0;
+
+    std::mutex m_channelsMutex; // held by the callback for the copy only
+    std::vector<PlaybackChannel*> m_channels;
+    std::vector<float> m_scratch; // the callback's copy buffer, sized at open
+};
+
+// Counts one underrun: a playing channel whose ring ran dry before its end. Any thread.
+void countUnderrun();
+
+} // namespace zuvelo::mci

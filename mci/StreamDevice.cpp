@@ -1,0 +1,282 @@
+#include "StreamDevice.h"
+
+#include "mci.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+namespace zuvelo::mci {
+namespace {
+
+// Stream probing reads this much at most. The wav header sits in the first few hundred bytes,
+// and the formats we play announce their parameters in their header or first frame; FFmpeg's
+// default (5 MB and 5 s of analysis) costs ~9 ms for a wav without telling us more.
+constexpr const char* kProbeSize = "32768";
+constexpr const char* kAnalyzeMicroseconds = "200000";
+
+// A few damaged packets in a row are skipped (some files carry a broken first frame); more
+// than this ends the file where it is, as a read error does.
+constexpr int kMaxBadPacketsInARow = 4;
+
+void quietenLibraryLog()
+{
+    // FFmpeg writes every complaint about a damaged file to stderr; the layer reports errors
+    // through its return codes instead.
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+}
+
+} // namespace
+
+int StreamDevice::interruptCallback(void* self)
+{
+    return static_cast<StreamDevice*>(self)->m_abort.load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+std::unique_ptr<StreamDevice> StreamDevice::open(const std::string& path, unsigned long undecodableError,
+                                                 unsigned long& error)
+{
+    quietenLibraryLog();
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) {
+        error = MCIERR_FILE_NOT_FOUND;
+        return nullptr;
+    }
+    if (!std::filesystem::is_regular_file(status) || std::filesystem::file_size(path, ec) == 0 || ec) {
+        error = undecodableError;
+        return nullptr;
+    }
+
+    std::unique_ptr<StreamDevice> device(new StreamDevice);
+    if (!device->openInput(path)) {
+        error = undecodableError;
+        return nullptr;
+    }
+    // Decode the first frames now: a file that opens is known to play, and its first samples are
+    // ready for the output before the decoding thread has even started.
+    if (!device->decodeMore() && device->m_pending.empty()) {
+        error = undecodableError;
+        return nullptr;
+    }
+    error = 0;
+    return device;
+}
+
+bool StreamDevice::openInput(const std::string& path)
+{
+    m_format = avformat_alloc_context();
+    if (m_format == nullptr)
+        return false;
+    m_format->interrupt_callback.callback = &StreamDevice::interruptCallback;
+    m_format->interrupt_callback.opaque = this;
+
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "probesize", kProbeSize, 0);
+    av_dict_set(&options, "analyzeduration", kAnalyzeMicroseconds, 0);
+    const int opened = avformat_open_input(&m_format, path.c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
+        m_format = nullptr; // freed by avformat_open_input
+        return false;
+    }
+
+    const AVCodec* decoder = nullptr;
+    m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    const AVCodecParameters* parameters =
+        m_streamIndex >= 0 ? m_format->streams[m_streamIndex]->codecpar : nullptr;
+    const bool complete = parameters != nullptr && decoder != nullptr && parameters->sample_rate > 0 &&
+                          parameters->ch_layout.nb_channels > 0;
+    if (!complete) {
+        // The header did not say everything: let FFmpeg look at the first packets.
+        if (avformat_find_stream_info(m_format, nullptr) < 0)
+            return false;
+        m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+        if (m_streamIndex < 0 || decoder == nullptr)
+            return false;
+    }
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        if (int(i) != m_streamIndex)
+            m_format->streams[i]->discard = AVDISCARD_ALL;
+    }
+
+    const AVStream* stream = m_format->streams[m_streamIndex];
+    m_codec = avcodec_alloc_context3(decoder);
+    if (m_codec == nullptr || avcodec_parameters_to_context(m_codec, stream->codecpar) < 0 ||
+        avcodec_open2(m_codec, decoder, nullptr) < 0)
+        return false;
+    m_frame = av_frame_alloc();
+    m_packet = av_packet_alloc();
+    if (m_frame == nullptr || m_packet == nullptr)
+        return false;
+
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        m_lengthFrames = av_rescale_q(stream->duration, stream->time_base, AVRational{1, kOutputRate});
+    else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
+        m_lengthFrames = av_rescale(m_format->duration, kOutputRate, AV_TIME_BASE);
+    return true;
+}
+
+StreamDevice::~StreamDevice()
+{
+    swr_free(&m_resampler);
+    av_packet_free(&m_packet);
+    av_frame_free(&m_frame);
+    avcodec_free_context(&m_codec);
+    avformat_close_input(&m_format);
+}
+
+bool StreamDevice::convertFrame(const AVFrame* frame)
+{
+    const int channels = frame->ch_layout.nb_channels;
+    if (m_resampler == nullptr || frame->sample_rate != m_resamplerRate || frame->format != m_resamplerFormat ||
+        channels != m_resamplerChannels) {
+        if (m_resampler != nullptr)
+            drainResampler();
+        swr_free(&m_resampler);
+        AVChannelLayout inLayout{};
+        if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+            av_channel_layout_default(&inLayout, channels);
+        else if (av_channel_layout_copy(&inLayout, &frame->ch_layout) < 0)
+            return false;
+        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+        const int made = swr_alloc_set_opts2(&m_resampler, &stereo, AV_SAMPLE_FMT_FLT, kOutputRate, &inLayout,
+                                             AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
+        av_channel_layout_uninit(&inLayout);
+        if (made < 0 || swr_init(m_resampler) < 0) {
+            swr_free(&m_resampler);
+            return false;
+        }
+        m_resamplerRate = frame->sample_rate;
+        m_resamplerFormat = frame->format;
+        m_resamplerChannels = channels;
+    }
+
+    const int room = swr_get_out_samples(m_resampler, frame->nb_samples);
+    if (room < 0)
+        return false;
+    const std::size_t oldSize = m_pending.size();
+    m_pending.resize(oldSize + std::size_t(room) * kOutputChannels);
+    auto* out = reinterpret_cast<uint8_t*>(m_pending.data() + oldSize);
+    const int converted = swr_convert(m_resampler, &out, room, const_cast<const uint8_t**>(frame->extended_data),
+                                      frame->nb_samples);
+    m_pending.resize(oldSize + std::size_t(std::max(converted, 0)) * kOutputChannels);
+    return converted >= 0;
+}
+
+void StreamDevice::drainResampler()
+{
+    if (m_resampler == nullptr)
+        return;
+    const int room = swr_get_out_samples(m_resampler, 0);
+    if (room <= 0)
+        return;
+    const std::size_t oldSize = m_pending.size();
+    m_pending.resize(oldSize + std::size_t(room) * kOutputChannels);
+    auto* out = reinterpret_cast<uint8_t*>(m_pending.data() + oldSize);
+    const int converted = swr_convert(m_resampler, &out, room, nullptr, 0);
+    m_pending.resize(oldSize + std::size_t(std::max(converted, 0)) * kOutputChannels);
+}
+
+// Decodes until at least one more frame of audio is pending. Returns false once the file has
+// ended (what is still pending stays readable).
+bool StreamDevice::decodeMore()
+{
+    int badPackets = 0;
+    while (!m_ended) {
+        const int received = avcodec_receive_frame(m_codec, m_frame);
+        if (received == 0) {
+            const bool converted = convertFrame(m_frame);
+            av_frame_unref(m_frame);
+            if (!converted) {
+                m_ended = true; // a format the resampler refuses: end here
+                return false;
+            }
+            return true;
+        }
+        if (received != AVERROR(EAGAIN)) {
+            // The decoder is drained (AVERROR_EOF) or failed: the file ends here.
+            drainResampler();
+            m_ended = true;
+            return false;
+        }
+        if (m_inputDone) {
+            m_ended = true;
+            return false;
+        }
+        const int readResult = av_read_frame(m_format, m_packet);
+        if (readResult < 0) {
+            // End of file, a read error or an abort: drain what the decoder holds.
+            m_inputDone = true;
+            avcodec_send_packet(m_codec, nullptr);
+            continue;
+        }
+        if (m_packet->stream_index != m_streamIndex) {
+            av_packet_unref(m_packet);
+            continue;
+        }
+        const int sent = avcodec_send_packet(m_codec, m_packet);
+        av_packet_unref(m_packet);
+        if (sent < 0 && sent != AVERROR(EAGAIN)) {
+            if (++badPackets > kMaxBadPacketsInARow) {
+                m_inputDone = true;
+                avcodec_send_packet(m_codec, nullptr);
+            }
+        } else {
+            badPackets = 0;
+        }
+    }
+    return false;
+}
+
+std::size_t StreamDevice::read(float* interleavedStereo, std::size_t frames)
+{
+    std::size_t done = 0;
+    while (done < frames) {
+        const std::size_t available = (m_pending.size() - m_pendingOffset) / kOutputChannels;
+        if (available == 0) {
+            m_pending.clear();
+            m_pendingOffset = 0;
+            if (m_abort.load(std::memory_order_relaxed) || (!decodeMore() && m_pending.empty()))
+                break;
+            continue;
+        }
+        const std::size_t n = std::min(available, frames - done);
+        std::memcpy(interleavedStereo + done * kOutputChannels, m_pending.data() + m_pendingOffset,
+                    n * kOutputChannels * sizeof(float));
+        m_pendingOffset += n * kOutputChannels;
+        done += n;
+    }
+    return done;
+}
+
+bool StreamDevice::rewind()
+{
+    m_pending.clear();
+    m_pendingOffset = 0;
+    const AVStream* stream = m_format->streams[m_streamIndex];
+    const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    if (av_seek_frame(m_format, m_streamIndex, start, AVSEEK_FLAG_BACKWARD) < 0 &&
+        avformat_seek_file(m_format, -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE) < 0) {
+        m_ended = true;
+        return false;
+    }
+    avcodec_flush_buffers(m_codec);
+    swr_free(&m_resampler); // its delay line holds samples of the old position
+    m_inputDone = false;
+    m_ended = false;
+    return true;
+}
+
+} // namespace zuvelo::mci

@@ -1,0 +1,72 @@
+// mciplay: plays one file through the media control layer to its end, the way the player does
+// (open, play, poll "status ... mode" every 100 ms, close).
+//
+//   mciplay [--first-sample] FILE
+//
+// --first-sample prints, once the file has ended, the milliseconds from the open command to the
+// first sample handed to the sound output, and the number of underruns while it played.
+// Exit status: 0 when the file played to its end, 1 on a usage error, 2 when a command failed.
+
+#include "Diagnostics.h"
+#include "mci.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace {
+
+// The player's polling interval.
+constexpr auto kPollInterval = std::chrono::milliseconds(100);
+
+bool send(const std::string& command, char* reply = nullptr, unsigned capacity = 0)
+{
+    const unsigned long error = mciSendString(command.c_str(), reply, capacity, nullptr);
+    if (error == 0)
+        return true;
+    char text[256];
+    mciGetErrorString(error, text, sizeof text);
+    std::fprintf(stderr, "mciplay: \"%s\" failed with %lu: %s\n", command.c_str(), error, text);
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool reportFirstSample = false;
+    const char* file = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--first-sample") == 0)
+            reportFirstSample = true;
+        else if (file == nullptr)
+            file = argv[i];
+        else
+            file = nullptr, i = argc;
+    }
+    if (file == nullptr) {
+        std::fprintf(stderr, "usage: mciplay [--first-sample] FILE\n");
+        return 1;
+    }
+
+    const std::string device = std::string("\"") + file + "\"";
+    const unsigned long long underrunsBefore = mciUnderrunCount();
+    if (!send("open " + device) || !send("play " + device))
+        return 2;
+    char mode[255] = "";
+    do {
+        std::this_thread::sleep_for(kPollInterval);
+        if (!send("status " + device + " mode", mode, sizeof mode))
+            return 2;
+    } while (std::strcmp(mode, "stopped") != 0);
+
+    if (reportFirstSample) {
+        const long long micros = mciFirstSampleMicros(device.c_str());
+        std::printf("first-sample-ms %.3f\n", double(micros) / 1000.0);
+        std::printf("underruns %llu\n", mciUnderrunCount() - underrunsBefore);
+        std::printf("driver %s\n", mciOutputDriverName());
+    }
+    return send("close " + device) ? 0 : 2;
+}
