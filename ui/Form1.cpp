@@ -103,6 +103,8 @@ void Form1::setupControls(QWidget* client)
     HScroll1->setValue(0);
     // The value changes when the scroll box is released, not while it is dragged.
     HScroll1->setTracking(false);
+    // It takes part in the tab order and answers the arrow keys.
+    HScroll1->setFocusPolicy(Qt::StrongFocus);
 
     Command5 = makeButton(client, "Command5", ">", QRect(6480, 360, 1695, 375));
     Command4 = makeButton(client, "Command4", "| |", QRect(4800, 360, 1695, 375));
