@@ -82,7 +82,7 @@ struct HandlerRig {
         int opened = 0;
         for (std::size_t i = before; i < media.calls().size(); ++i) {
             const std::string& command = media.calls()[i].command;
-            const std::string prefix = "Open \"/p/m/t";
+            const std::string prefix = "Open \"" + state.Pare + "/m/t";
             if (command.starts_with(prefix))
                 opened = std::stoi(command.substr(prefix.size()));
         }
