@@ -17,6 +17,8 @@ namespace {
 
 // The rate of the layer's one sound output; synthesizers render straight at it.
 constexpr double kOutputRate = 48000.0;
+// The bank General MIDI's percussion channel selects.
+constexpr int kDrumBank = 128;
 
 bool isRegularFile(const std::filesystem::path& path) {
     std::error_code ec;
@@ -132,6 +134,12 @@ bool SoundFontCache::loadLocked() {
         std::fprintf(stderr, "zuvelo: cannot load soundfont %s\n", path.c_str());
         return false;
     }
+    // Every channel of a new synthesizer starts on bank 0 program 0 (bank 128 for the drum
+    // channel), so each open would read those presets' samples again once the last renderer
+    // using them has gone. Pinned, they are read once, here, and opens cost next to nothing.
+    // A soundfont without them simply has nothing to pin.
+    fluid_synth_pin_preset(m_owner, id, 0, 0);
+    fluid_synth_pin_preset(m_owner, id, kDrumBank, 0);
     m_soundFont = fluid_synth_get_sfont_by_id(m_owner, id);
     m_loadedPath = path;
     ++m_loadCount;

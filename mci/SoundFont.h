@@ -25,7 +25,9 @@ std::string chooseSoundFontFile(const std::string& folder);
 // Each renderer's synthesizer then adds the same loaded soundfont to its own stack and takes it off
 // again before it is deleted (otherwise deleting a synthesizer would free the shared soundfont).
 // Samples are loaded on demand ("synth.dynamic-sample-loading"): the first open reads only the
-// file's preset structure, and a preset's samples are read when a channel selects it.
+// file's preset structure and the samples of the two presets every channel starts with (piano and
+// the standard drum kit, which stay loaded so that later opens read nothing); any other preset's
+// samples are read when a channel selects it, that is while rendering.
 //
 // Because the loaded soundfont keeps per-sample reference counts that every synthesizer using it
 // updates, all calls into those synthesizers must hold lock(). The renderers do so.

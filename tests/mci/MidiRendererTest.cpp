@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -205,19 +206,40 @@ TEST(MidiRenderer, badFiles_failWithTheirCodesAndLoadNothing) {
 }
 
 TEST(MidiRenderer, twoRenderersAtOnce_shareTheSoundFontSafely) {
+    // Both pieces change instruments every half second, so both synthesizers keep selecting
+    // presets and starting voices on samples of the one shared soundfont.
     ScratchFolder folder;
-    auto a = openOrFail(writeTune(folder, "a.mid"));
-    auto b = openOrFail(writeTune(folder, "b.mid"));
+    SmfWriter w(480);
+    const int t = w.addTrack();
+    for (int i = 0; i < 8; ++i) {
+        const std::uint32_t at = static_cast<std::uint32_t>(480 * i);
+        w.programChange(t, at, 0, (i * 13) % 96);
+        w.note(t, at, 360, 0, 55 + i, 100);
+        w.note(t, at, 120, 9, i % 2 ? 38 : 36, 100);
+    }
+    const std::string path = folder.file("changes.mid");
+    ASSERT_TRUE(w.writeTo(path));
+    auto a = openOrFail(path);
+    auto b = openOrFail(path);
     ASSERT_TRUE(a && b);
 
-    // Both render at the same time on their own threads, as two decode-ahead threads would.
+    // They render at the same time on their own threads, as two decode-ahead threads would.
     std::vector<float> audioA, audioB;
-    std::thread ta([&] { audioA = renderAll(*a); });
-    std::thread tb([&] { audioB = renderAll(*b); });
+    std::atomic<int> ready{0};
+    auto renderOnCue = [&](MidiRenderer& renderer, std::vector<float>& out) {
+        ++ready;
+        while (ready.load() < 2)
+            std::this_thread::yield();
+        out = renderAll(renderer);
+    };
+    std::thread ta(renderOnCue, std::ref(*a), std::ref(audioA));
+    std::thread tb(renderOnCue, std::ref(*b), std::ref(audioB));
     ta.join();
     tb.join();
     EXPECT_EQ(audioA, audioB);
-    EXPECT_GT(rms(audioA, 0, msToFrames(250)), kAudible);
+    EXPECT_GE(frames(audioA), msToFrames(3750));
+    for (int i = 0; i < 8; ++i)
+        EXPECT_GT(rms(audioA, msToFrames(500 * i), msToFrames(500 * i + 250)), kAudible) << "beat " << i;
 
     // Closing one takes the soundfont off its synthesizer only: the other still plays.
     a.reset();
