@@ -1,6 +1,7 @@
 #include "MidiFileScan.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 
 namespace zuvelo::mci {
@@ -87,14 +88,17 @@ int requiredMetaLength(std::uint8_t type) {
 // and returns the tick of its last event.
 bool scanTrack(ByteReader& track, std::multimap<std::uint32_t, double>& tempos,
                std::uint32_t& lastTick) {
-    std::uint32_t tick = 0;
+    std::uint64_t tick = 0;
     std::uint8_t runningStatus = 0;
     while (!track.atEnd()) {
         std::uint32_t delta;
         if (!track.varLength(delta))
             return false;
         tick += delta;
-        lastTick = std::max(lastTick, tick);
+        // The player counts ticks in an int; beyond that its timing breaks down.
+        if (tick > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+            return false;
+        lastTick = std::max(lastTick, static_cast<std::uint32_t>(tick));
 
         std::uint8_t status;
         if (!track.byte(status))
@@ -120,7 +124,7 @@ bool scanTrack(ByteReader& track, std::multimap<std::uint32_t, double>& tempos,
                 std::uint32_t microseconds;
                 if (!track.bigEndian(3, microseconds) || microseconds == 0)
                     return false;
-                tempos.emplace(tick, static_cast<double>(microseconds));
+                tempos.emplace(static_cast<std::uint32_t>(tick), static_cast<double>(microseconds));
                 continue;
             }
             if (!track.skip(length))

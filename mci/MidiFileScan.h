@@ -19,7 +19,7 @@ struct MidiFileSummary {
 // nothing when the bytes are not a file the synthesizer's player can read: no "MThd" header of
 // length 6, a format above 2, SMPTE or zero division, no tracks or more than it handles, a chunk or
 // event running past the end of the data, a data byte without a running status, a status byte
-// that has no place in a file. Accepting only what the player's own reader accepts means an open
+// that has no place in a file, a tick beyond what a 32-bit signed count holds. Accepting only what the player's own reader accepts means an open
 // that succeeds is a file that plays. Pure function, any thread.
 std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, std::size_t size);
 

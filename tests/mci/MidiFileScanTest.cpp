@@ -133,6 +133,17 @@ TEST(MidiFileScan, malformedFiles_areRefused) {
     badTempo.tempo(0, 0, 0);
     EXPECT_FALSE(scan(badTempo.bytes())) << "tempo of zero";
     EXPECT_FALSE(scanStandardMidiFile(nullptr, 0));
+
+    // Deltas of the largest size add up: eight of them still fit the player's tick count, nine not.
+    SmfWriter far;
+    far.addTrack();
+    for (std::uint32_t k = 1; k <= 8; ++k)
+        far.noteOn(0, 0x0FFFFFFF * k, 0, 60, 1);
+    const auto farSummary = scan(far.bytes());
+    ASSERT_TRUE(farSummary) << "eight largest deltas";
+    EXPECT_EQ(farSummary->lastEventTick, 0x0FFFFFFFu * 8);
+    far.noteOn(0, 0x0FFFFFFFu * 9, 0, 60, 1);
+    EXPECT_FALSE(scan(far.bytes())) << "nine largest deltas";
 }
 
 TEST(MidiFileScan, arbitraryBytes_neverReadOutOfBounds) {
