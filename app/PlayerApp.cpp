@@ -7,14 +7,15 @@
 
 namespace zuvelo {
 
-PlayerApp::PlayerApp(std::string programFolder, MediaControl& media, std::function<void()> yieldToEvents)
+PlayerApp::PlayerApp(std::string programFolder, MediaControl& media, std::function<void()> yieldToEvents,
+                     std::function<void()> endProgram)
     : m_programFolder(std::move(programFolder)),
       m_state(std::make_unique<PlayerState>()),
       m_form(std::make_unique<Form1>()),
       m_ctx{*m_state, media, *m_form, std::move(yieldToEvents)},
       m_handlers(
           m_ctx, [this](const std::string& reason) { reportListFailure(reason); },
-          [] { QCoreApplication::exit(0); })
+          endProgram ? std::move(endProgram) : [] { QCoreApplication::exit(0); })
 {
     m_form->setEvents(&m_handlers);
 }

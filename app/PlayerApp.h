@@ -15,8 +15,10 @@ namespace zuvelo {
 // Create on the user-interface thread after the QApplication; the media seam must outlive it.
 class PlayerApp {
 public:
-    // yieldToEvents runs pending events once (the scan and the monitor yield through it).
-    PlayerApp(std::string programFolder, MediaControl& media, std::function<void()> yieldToEvents);
+    // yieldToEvents runs pending events once (the scan and the monitor yield through it);
+    // endProgram ends the event loop once shut-down has run (QCoreApplication::exit by default).
+    PlayerApp(std::string programFolder, MediaControl& media, std::function<void()> yieldToEvents,
+              std::function<void()> endProgram = {});
     ~PlayerApp();
 
     // Start-up, before the window is shown. False when the program was closed during it (by a

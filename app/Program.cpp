@@ -6,6 +6,7 @@
 #include "ProgramFolder.h"
 #include "SignalCloser.h"
 
+#include "library/EventYield.h"
 #include "mci/mci.h"
 
 #include <QApplication>
@@ -23,7 +24,8 @@ int runProgram(int argc, char** argv)
     QApplication app(argc, argv);
     mciSetSoundFontFolder(pare.c_str());
     MciMediaControl media;
-    PlayerApp player(pare, media, [] { QCoreApplication::processEvents(); });
+    // One yield for the scan and the monitor: cheap enough to run after every file scanned.
+    PlayerApp player(pare, media, EventYield{});
     // Closing like a user would: shut-down runs and the settings are written.
     const SignalCloser closer([&player] { player.window().close(); });
 
