@@ -194,6 +194,13 @@ TEST(FolderScan, yieldsSeeNoCountAndUnreadableFoldersAreSkipped)
     pare.write("E");
     fs::create_symlink(pare.path() + "/nowhere", pare.path() + "/F");
 
+    // Without root's privileges a folder without permissions cannot be opened either.
+    const bool permissionsApply = ::geteuid() != 0;
+    if (permissionsApply) {
+        pare.write("G/locked.mp3");
+        ::chmod((pare.path() + "/G").c_str(), 0);
+    }
+
     PlayerState state;
     state.Pare = pare.path();
     std::string firstFolder;
@@ -208,6 +215,8 @@ TEST(FolderScan, yieldsSeeNoCountAndUnreadableFoldersAreSkipped)
                     fs::remove_all(pare.path() + "/" + folder);
         }
     });
+    if (permissionsApply)
+        ::chmod((pare.path() + "/G").c_str(), 0755); // so that the folder can be removed
     EXPECT_FALSE(countSeenDuringYield);
     ASSERT_EQ(result.nmax, 3);
     for (const std::string& entry : result.entries)
