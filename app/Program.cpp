@@ -15,6 +15,8 @@ namespace zuvelo {
 
 int runProgram(int argc, char** argv)
 {
+    // First of all, so that an early SIGINT or SIGTERM still ends in an orderly shut-down.
+    SignalCloser::catchSignals();
     const std::string pare = programFolder();
     // Before anything shows: a second copy from the same folder ends at once, silently.
     const InstanceLock lock(pare);

@@ -24,19 +24,25 @@ extern "C" void onTerminationSignal(int)
 
 } // namespace
 
-SignalCloser::SignalCloser(std::function<void()> onSignal) : m_onSignal(std::move(onSignal))
+void SignalCloser::catchSignals()
 {
-    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
-    QObject::connect(m_notifier, &QSocketNotifier::activated, this, [this] { drain(); });
-
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+SignalCloser::SignalCloser(std::function<void()> onSignal) : m_onSignal(std::move(onSignal))
+{
+    catchSignals();
+    if (g_pipe[0] < 0)
+        return;
+    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    QObject::connect(m_notifier, &QSocketNotifier::activated, this, [this] { drain(); });
 }
 
 SignalCloser::~SignalCloser()

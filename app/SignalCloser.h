@@ -14,6 +14,11 @@ namespace zuvelo {
 // create it on the user-interface thread after the QApplication.
 class SignalCloser : public QObject {
 public:
+    // Catches the two signals from now on, before any Qt object exists: a signal that arrives
+    // while the program starts waits in the pipe until the event loop can act on it. Called by
+    // the constructor too; only the first call does anything. Main thread only.
+    static void catchSignals();
+
     explicit SignalCloser(std::function<void()> onSignal);
     ~SignalCloser() override;
 
