@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Builds Zuvelo and starts it.
+# Builds Zuvelo and starts it from the staged program folder, where the build put the executable
+# beside a demo library of our own pieces. It plays them; closing the window saves its settings
+# there (muini.dat).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(scripts/build.sh | tail -n 1)
-if [ ! -x "$build/app/zuvelo" ]; then
-  echo "Zuvelo's window is not built yet: nothing to run." >&2
-  exit 0
-fi
-exec "$build/app/zuvelo"
+exec "$build/stage/zuvelo"
