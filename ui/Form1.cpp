@@ -139,28 +139,28 @@ void Form1::setupMenu()
     lis->setObjectName(QStringLiteral("lis"));
 }
 
+void Form1::forward(void (FormEvents::*event)())
+{
+    if (m_events)
+        (m_events->*event)();
+}
+
 void Form1::connectEvents()
 {
     // Direct connections: a change handler runs nested inside the setter that caused it.
-    auto forward = [this](void (FormEvents::*event)()) {
-        return [this, event] {
-            if (m_events)
-                (m_events->*event)();
-        };
-    };
-    connect(Command1, &QPushButton::clicked, this, forward(&FormEvents::command1Click));
-    connect(Command2, &QPushButton::clicked, this, forward(&FormEvents::command2Click));
-    connect(Command3, &QPushButton::clicked, this, forward(&FormEvents::command3Click));
-    connect(Command4, &QPushButton::clicked, this, forward(&FormEvents::command4Click));
-    connect(Command5, &QPushButton::clicked, this, forward(&FormEvents::command5Click));
-    connect(Combo1, &QComboBox::editTextChanged, this, forward(&FormEvents::combo1Change));
-    connect(HScroll1, &QScrollBar::valueChanged, this, forward(&FormEvents::hScroll1Change));
-    connect(Text1, &QLineEdit::textChanged, this, forward(&FormEvents::text1Change));
-    connect(ra, &QAction::triggered, this, forward(&FormEvents::raClick));
-    connect(jun, &QAction::triggered, this, forward(&FormEvents::junClick));
-    connect(gya, &QAction::triggered, this, forward(&FormEvents::gyaClick));
-    connect(lis, &QAction::triggered, this, forward(&FormEvents::lisClick));
-    connect(&m_timer1, &QTimer::timeout, this, forward(&FormEvents::timer1Timer));
+    connect(Command1, &QPushButton::clicked, this, [this] { forward(&FormEvents::command1Click); });
+    connect(Command2, &QPushButton::clicked, this, [this] { forward(&FormEvents::command2Click); });
+    connect(Command3, &QPushButton::clicked, this, [this] { forward(&FormEvents::command3Click); });
+    connect(Command4, &QPushButton::clicked, this, [this] { forward(&FormEvents::command4Click); });
+    connect(Command5, &QPushButton::clicked, this, [this] { forward(&FormEvents::command5Click); });
+    connect(Combo1, &QComboBox::editTextChanged, this, [this] { forward(&FormEvents::combo1Change); });
+    connect(HScroll1, &QScrollBar::valueChanged, this, [this] { forward(&FormEvents::hScroll1Change); });
+    connect(Text1, &QLineEdit::textChanged, this, [this] { forward(&FormEvents::text1Change); });
+    connect(ra, &QAction::triggered, this, [this] { forward(&FormEvents::raClick); });
+    connect(jun, &QAction::triggered, this, [this] { forward(&FormEvents::junClick); });
+    connect(gya, &QAction::triggered, this, [this] { forward(&FormEvents::gyaClick); });
+    connect(lis, &QAction::triggered, this, [this] { forward(&FormEvents::lisClick); });
+    connect(&m_timer1, &QTimer::timeout, this, [this] { forward(&FormEvents::timer1Timer); });
 }
 
 void Form1::closeEvent(QCloseEvent* event)

@@ -70,6 +70,7 @@ private:
     void setupControls(QWidget* client);
     void setupMenu();
     void connectEvents();
+    void forward(void (FormEvents::*event)()); // delivers one event, if anyone listens
 
     FormEvents* m_events = nullptr;
     QWidget* m_client = nullptr;  // the client area, the print surface
