@@ -34,6 +34,11 @@ struct ChannelSnapshot {
 // stopped or paused channel is not attached to the output, so its full ring keeps the thread
 // asleep: idle costs nothing.
 //
+// One decoding thread a device rather than one shared worker: the player has one device open at
+// a time (two at a track change), so the threads cost nothing while they sleep; and a read that
+// hangs (a network file system) holds up only its own device, which close can cut short through
+// the source's abort.
+//
 // Threads: the public functions except mixInto() belong to the user-interface thread; mixInto()
 // to the output callback. Lock order: SoundOutput's channel lock, then m_mutex.
 class PlaybackChannel {

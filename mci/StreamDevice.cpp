@@ -19,10 +19,11 @@ extern "C" {
 namespace zuvelo::mci {
 namespace {
 
-// Stream probing reads this much at most. The wav header sits in the first few hundred bytes,
-// and the formats we play announce their parameters in their header or first frame; FFmpeg's
-// default (5 MB and 5 s of analysis) costs ~9 ms for a wav without telling us more.
-constexpr const char* kProbeSize = "32768";
+// Stream probing reads this much at most. Format probing stops as soon as it is sure (the first
+// 2 KB for a wav), so the limit only matters for files that need a closer look; the formats we
+// play announce their parameters in their header or first frame, and FFmpeg's default (5 MB and
+// 5 s of analysis) costs ~9 ms for a wav without telling us more.
+constexpr const char* kProbeSize = "262144";
 constexpr const char* kAnalyzeMicroseconds = "200000";
 
 // A few damaged packets in a row are skipped (some files carry a broken first frame); more

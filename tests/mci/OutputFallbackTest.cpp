@@ -1,8 +1,10 @@
-// The sound output's fallback to SDL's dummy driver. Each test needs a process of its own (the
-// output opens once a process), which gtest_discover_tests gives it.
+// Tests that need a process of their own, which gtest_discover_tests gives each test: the sound
+// output's fallback to SDL's dummy driver (the output opens once a process), and the exit with
+// devices still playing.
 
 #include "Diagnostics.h"
 #include "MediaFixture.h"
+#include "SmfWriter.h"
 #include "mci.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +67,28 @@ TEST_F(OutputFallback, driverThatFailsToInitialise_fallsBackToTheDummyDriver)
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     const std::string errors = playOnFallback();
     EXPECT_EQ(countOf(errors, "dummy audio driver"), 1u) << errors;
+}
+
+// Leaves its devices playing, so it needs a process of its own too.
+class ProcessExit : public MediaTest {};
+
+TEST_F(ProcessExit, withDevicesStillPlaying_endsCleanly)
+{
+    // The process ends with these open and playing; the exit hook stops their threads before
+    // SDL and FFmpeg go away (a crash or a sanitizer report at exit fails the test).
+    const std::string wave = quoted(encode("a.wav", "sine=frequency=440:duration=2"));
+    const std::string mpeg = quoted(encode("b.mp3", "sine=frequency=440:duration=2"));
+    SmfWriter tune;
+    const int track = tune.addTrack();
+    tune.note(track, 0, 1920, 0, 60, 100);
+    const std::string midi = quoted(writeBytes("c.mid", tune.bytes()));
+    for (const std::string& device : {wave, mpeg, midi}) {
+        send("open " + device);
+        send("play " + device);
+    }
+    ASSERT_TRUE(waitForPosition(wave, 50));
+    EXPECT_EQ(status(mpeg, "mode"), "playing");
+    EXPECT_EQ(status(midi, "mode"), "playing");
 }
 
 } // namespace
