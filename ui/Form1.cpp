@@ -116,6 +116,8 @@ void Form1::setupControls(QWidget* client)
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    // No completion: a partly typed mode name must stay partly typed, and so leave the mode alone.
+    Combo1->setCompleter(nullptr);
     Combo1->setEditText(QStringLiteral("Combo1"));
     Combo1->setGeometry(px(0), px(360), px(1455), px(300));
 
