@@ -58,10 +58,10 @@ unsigned long DeviceRegistry::open(const std::string& deviceName, const std::str
     std::unique_ptr<FrameSource> source;
     switch (deviceKindFor(filePath)) {
     case DeviceKind::WaveAudio:
-        source = StreamDevice::open(filePath, MCIERR_INVALID_FILE, error);
+        source = StreamDevice::open(filePath, StreamDevice::Kind::WaveAudio, error);
         break;
     case DeviceKind::MpegVideo:
-        source = StreamDevice::open(filePath, MCIERR_INTERNAL, error);
+        source = StreamDevice::open(filePath, StreamDevice::Kind::MpegVideo, error);
         break;
     case DeviceKind::Sequencer:
         source = SequencerDevice::open(filePath, error);

@@ -20,3 +20,7 @@ const char* mciOutputDriverName();
 
 // Frames a callback of the sound output asks for; 0 before the output has opened.
 int mciOutputBufferFrames();
+
+// Opens the sound output now rather than with the first device, so that a measurement of open
+// leaves out the once-a-process cost of starting the output. Returns 0 or an MCIERR_... code.
+unsigned long mciOpenSoundOutput();

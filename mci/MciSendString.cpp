@@ -128,3 +128,8 @@ int mciOutputBufferFrames()
 {
     return zuvelo::mci::SoundOutput::instance().bufferFrames();
 }
+
+unsigned long mciOpenSoundOutput()
+{
+    return zuvelo::mci::SoundOutput::instance().open();
+}

@@ -20,10 +20,14 @@ namespace zuvelo::mci {
 namespace {
 
 // Stream probing reads this much at most. Format probing stops as soon as it is sure (the first
-// 2 KB for a wav), so the limit only matters for files that need a closer look; the formats we
-// play announce their parameters in their header or first frame, and FFmpeg's default (5 MB and
-// 5 s of analysis) costs ~9 ms for a wav without telling us more.
-constexpr const char* kProbeSize = "262144";
+// 2 KB for a wav), so for most files the limit only matters for the ones that need a closer look
+// (an mp3 behind a large cover picture); the formats we play announce their parameters in their
+// header or first frame. But for PCM in a wav, FFmpeg also runs every format probe over the
+// first probe-size bytes of audio data (looking for an mp3 or S/PDIF stream mislabelled as PCM),
+// at each power of two: 3.5 ms at 256 KB, 9 ms at the default 5 MB, 0.2 ms at 8 KB, which still
+// holds several mp3 frames.
+constexpr int kProbeBytes = 256 * 1024;
+constexpr int kWaveProbeBytes = 8 * 1024;
 constexpr const char* kAnalyzeMicroseconds = "200000";
 
 // A few damaged packets in a row are skipped (some files carry a broken first frame); more
@@ -45,10 +49,10 @@ int StreamDevice::interruptCallback(void* self)
     return static_cast<StreamDevice*>(self)->m_abort.load(std::memory_order_relaxed) ? 1 : 0;
 }
 
-std::unique_ptr<StreamDevice> StreamDevice::open(const std::string& path, unsigned long undecodableError,
-                                                 unsigned long& error)
+std::unique_ptr<StreamDevice> StreamDevice::open(const std::string& path, Kind kind, unsigned long& error)
 {
     quietenLibraryLog();
+    const unsigned long undecodableError = kind == Kind::WaveAudio ? MCIERR_INVALID_FILE : MCIERR_INTERNAL;
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (!std::filesystem::exists(status)) {
@@ -61,7 +65,7 @@ std::unique_ptr<StreamDevice> StreamDevice::open(const std::string& path, unsign
     }
 
     std::unique_ptr<StreamDevice> device(new StreamDevice);
-    if (!device->openInput(path)) {
+    if (!device->openInput(path, kind == Kind::WaveAudio ? kWaveProbeBytes : kProbeBytes)) {
         error = undecodableError;
         return nullptr;
     }
@@ -75,7 +79,7 @@ std::unique_ptr<StreamDevice> StreamDevice::open(const std::string& path, unsign
     return device;
 }
 
-bool StreamDevice::openInput(const std::string& path)
+bool StreamDevice::openInput(const std::string& path, int probeBytes)
 {
     m_format = avformat_alloc_context();
     if (m_format == nullptr)
@@ -84,7 +88,7 @@ bool StreamDevice::openInput(const std::string& path)
     m_format->interrupt_callback.opaque = this;
 
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "probesize", kProbeSize, 0);
+    av_dict_set_int(&options, "probesize", probeBytes, 0);
     av_dict_set(&options, "analyzeduration", kAnalyzeMicroseconds, 0);
     const int opened = avformat_open_input(&m_format, path.c_str(), nullptr, &options);
     av_dict_free(&options);

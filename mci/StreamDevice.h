@@ -21,11 +21,14 @@ namespace zuvelo::mci {
 // Thread: open() on the user-interface thread; then the FrameSource contract.
 class StreamDevice final : public FrameSource {
 public:
+    // The device kind the file was opened as: it sets the error code and how much is probed.
+    enum class Kind { WaveAudio, MpegVideo };
+
     // Opens path and decodes its first frames, so that a file that opens here plays. On failure
-    // returns null and sets error: MCIERR_FILE_NOT_FOUND for a missing file, otherwise
-    // undecodableError (a folder, an empty file, content FFmpeg cannot decode).
-    static std::unique_ptr<StreamDevice> open(const std::string& path, unsigned long undecodableError,
-                                              unsigned long& error);
+    // returns null and sets error: MCIERR_FILE_NOT_FOUND for a missing file, otherwise (a folder,
+    // an empty file, content FFmpeg cannot decode) MCIERR_INVALID_FILE for waveaudio and
+    // MCIERR_INTERNAL for mpegvideo.
+    static std::unique_ptr<StreamDevice> open(const std::string& path, Kind kind, unsigned long& error);
     ~StreamDevice() override;
 
     std::size_t read(float* interleavedStereo, std::size_t frames) override;
@@ -35,7 +38,7 @@ public:
 
 private:
     StreamDevice() = default;
-    bool openInput(const std::string& path);
+    bool openInput(const std::string& path, int probeBytes);
     bool decodeMore();
     bool convertFrame(const AVFrame* frame);
     void drainResampler();
