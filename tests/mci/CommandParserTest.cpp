@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
+
 namespace zuvelo::mci {
 namespace {
 
@@ -90,6 +93,35 @@ const ParseCase kRejected[] = {
 
 INSTANTIATE_TEST_SUITE_P(Accepted, ParseTable, ::testing::ValuesIn(kAccepted));
 INSTANTIATE_TEST_SUITE_P(Rejected, ParseTable, ::testing::ValuesIn(kRejected));
+
+// Arbitrary text, heavy in the grammar's own characters: the parser answers every string with a
+// known code, and whatever it accepts names a device that is a non-empty part of the text.
+TEST(ParseArbitraryText, givesAKnownCodeForEveryString)
+{
+    const std::set<unsigned long> known{0,
+                                        MCIERR_UNRECOGNIZED_KEYWORD,
+                                        MCIERR_UNRECOGNIZED_COMMAND,
+                                        MCIERR_MISSING_COMMAND_STRING,
+                                        MCIERR_MISSING_PARAMETER,
+                                        MCIERR_MISSING_DEVICE_NAME,
+                                        MCIERR_NO_CLOSING_QUOTE};
+    const std::string alphabet = "  \"\"\t\xe6\x9b\xb2" "aeiopstxyz.PLAYmodeStatusSEEKto";
+    const char* verbs[] = {"open ", "play ", "status ", "seek ", "", "stop"};
+    std::mt19937 generator(1206);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = verbs[generator() % 6];
+        const std::size_t length = generator() % 24;
+        for (std::size_t j = 0; j < length; ++j)
+            text += alphabet[generator() % alphabet.size()];
+        Command command;
+        const unsigned long error = parseCommand(text, command);
+        ASSERT_TRUE(known.count(error)) << text << " gave " << error;
+        if (error == 0) {
+            ASSERT_FALSE(command.deviceName.empty()) << text;
+            ASSERT_NE(text.find(command.deviceName), std::string::npos) << text;
+        }
+    }
+}
 
 } // namespace
 } // namespace zuvelo::mci

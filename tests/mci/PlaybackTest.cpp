@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <thread>
 
 namespace zuvelo::mci::test {
@@ -208,6 +210,27 @@ TEST_F(Playback, truncatedMp3_playsWhatItCanThenStops)
     const auto runs = capture().soundRuns();
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_NEAR(runs[0].ms(), position, kLengthToleranceMs);
+}
+
+TEST_F(Playback, mp3WithGarbageInTheMiddle_playsItsStartAndStops)
+{
+    const std::string path = encode("damaged.mp3", "sine=frequency=440:duration=2");
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(std::streamoff(std::filesystem::file_size(path) * 2 / 5));
+        std::mt19937 generator(7);
+        for (int i = 0; i < 6000; ++i)
+            file.put(char(generator()));
+    }
+    const std::string device = quoted(path);
+    send("open " + device);
+    send("play " + device);
+    ASSERT_TRUE(waitForMode(device, "stopped"));
+    // Whether the decoder skips the damage or ends there, the start plays and nothing hangs.
+    const Capture out = capture();
+    EXPECT_GE(out.soundMs(), 700);
+    EXPECT_LE(out.soundMs(), 2000 + kLengthToleranceMs);
+    EXPECT_LE(statusNumber(device, "position"), 2000 + kLengthToleranceMs);
 }
 
 TEST_F(Playback, twoDevices_playTogetherIntoOneOutput)
