@@ -1,0 +1,227 @@
+// Starts one program and measures it from outside: the time from launch to its first audio in a
+// file it writes, its peak resident memory and its CPU time. Prints "key value" lines.
+//
+// Usage: zuvelo_app_probe [OPTIONS] -- PROGRAM [ARGS...]
+//   --env NAME=VALUE  add to the child's environment (repeatable)
+//   --log FILE        the child's stdout and stderr (default /dev/null)
+//   --sound FILE      wait for the first non-zero byte of FILE, which the child writes (SDL's disk
+//                     driver, or any raw signed PCM); FILE is removed before the launch
+//   --hold SECONDS    keep the child running this long after its first audio (or after the launch
+//                     without --sound), then send it SIGTERM (default 0)
+//   --until-exit      wait for the child to end by itself instead of sending SIGTERM
+//   --timeout SECONDS give up on the child after this long, kill it and exit 1 (default 60)
+//
+// Output: first_sound_ms (launch to the first non-zero byte seen), vmhwm_kb (the last VmHWM read
+// from /proc while it ran), maxrss_kb and cpu_s (user + system, from wait4), exit.
+//
+// The first audio is seen by polling the file every 0.2 ms from the offset read last, so the figure
+// is late by at most the poll period plus the child's own write call after its output callback.
+// Silence in signed PCM, integer or float, is all zero bytes, so no format needs to be known.
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+    std::vector<std::string> environment;
+    std::string log = "/dev/null";
+    std::string sound;
+    double hold = 0;
+    bool untilExit = false;
+    double timeout = 60;
+    std::vector<std::string> command;
+};
+
+[[noreturn]] void usage(const char* self)
+{
+    std::fprintf(stderr,
+                 "usage: %s [--env NAME=VALUE]... [--log FILE] [--sound FILE] [--hold SECONDS] [--until-exit]\n"
+                 "          [--timeout SECONDS] -- PROGRAM [ARGS...]\n",
+                 self);
+    std::exit(2);
+}
+
+Options parse(int argc, char** argv)
+{
+    Options o;
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto value = [&] {
+            if (i + 1 >= argc)
+                usage(argv[0]);
+            return std::string(argv[++i]);
+        };
+        if (a == "--")
+            break;
+        if (a == "--env")
+            o.environment.push_back(value());
+        else if (a == "--log")
+            o.log = value();
+        else if (a == "--sound")
+            o.sound = value();
+        else if (a == "--hold")
+            o.hold = std::stod(value());
+        else if (a == "--until-exit")
+            o.untilExit = true;
+        else if (a == "--timeout")
+            o.timeout = std::stod(value());
+        else
+            usage(argv[0]);
+    }
+    for (++i; i < argc; ++i)
+        o.command.emplace_back(argv[i]);
+    if (o.command.empty())
+        usage(argv[0]);
+    return o;
+}
+
+pid_t launch(const Options& o)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        env.emplace_back(*e);
+    env.insert(env.end(), o.environment.begin(), o.environment.end());
+    std::vector<char*> envp, argv;
+    for (auto& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> command = o.command;
+    for (auto& a : command)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(o.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0) {
+            ::dup2(fd, 1);
+            ::dup2(fd, 2);
+            ::close(fd);
+        }
+        ::execvpe(argv[0], argv.data(), envp.data());
+        std::perror("exec");
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// VmHWM of pid in kB, or -1 once it is gone.
+long readVmHwm(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+// Reads what has been appended to the file since the last call and says whether any byte is non-zero.
+class SoundWatch {
+public:
+    explicit SoundWatch(std::string path) : m_path(std::move(path)) {}
+    ~SoundWatch()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool heard()
+    {
+        if (m_fd < 0 && (m_fd = ::open(m_path.c_str(), O_RDONLY)) < 0)
+            return false;
+        char buffer[65536];
+        ssize_t n;
+        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0)
+            for (ssize_t i = 0; i < n; ++i)
+                if (buffer[i] != 0)
+                    return true;
+        return false;
+    }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Options o = parse(argc, argv);
+    if (!o.sound.empty())
+        std::remove(o.sound.c_str());
+
+    const auto start = Clock::now();
+    const pid_t pid = launch(o);
+    const auto giveUp = start + std::chrono::duration<double>(o.timeout);
+    const auto ms = [&](Clock::time_point t) { return std::chrono::duration<double, std::milli>(t - start).count(); };
+
+    long hwm = -1;
+    int status = 0;
+    rusage usage{};
+    bool ended = false;
+    const auto poll = [&] {
+        if (::wait4(pid, &status, WNOHANG, &usage) == pid)
+            ended = true;
+        else if (const long h = readVmHwm(pid); h > 0)
+            hwm = h;
+        return !ended && Clock::now() < giveUp;
+    };
+
+    // Until the first audio.
+    double firstSound = -1;
+    auto holdFrom = start;
+    if (!o.sound.empty()) {
+        SoundWatch watch(o.sound);
+        while (poll()) {
+            if (watch.heard()) {
+                holdFrom = Clock::now();
+                firstSound = ms(holdFrom);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    }
+    // Then the hold or the child's own end, sampling its memory.
+    const auto holdUntil = holdFrom + std::chrono::duration<double>(o.hold);
+    while (poll() && (o.untilExit || Clock::now() < holdUntil))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    int rc = 0;
+    if (!ended) {
+        if (Clock::now() >= giveUp) {
+            std::fprintf(stderr, "timeout: the child did not %s\n",
+                         o.untilExit ? "end" : "play");
+            ::kill(pid, SIGKILL);
+            rc = 1;
+        } else {
+            ::kill(pid, SIGTERM);
+        }
+        while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+        }
+    }
+    if (!o.sound.empty() && firstSound < 0)
+        rc = 1;
+    const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    std::printf("first_sound_ms %.1f\nvmhwm_kb %ld\nmaxrss_kb %ld\ncpu_s %.3f\nexit %d\n", firstSound, hwm,
+                usage.ru_maxrss, cpu, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+    return rc;
+}

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The silence between tracks in the real program: 21 half-second tones of distinct pitches (wav and
+# mp3 by turns) in one music folder, settings "1,0" so that they play in order from the first, and
+# the sound output on SDL's disk driver. zuvelo_gap_analysis finds the gap before each of the first
+# 20 changes of track in the recording. Reference in the same run: the same analysis on the same
+# tracks decoded by the ffmpeg command line and concatenated with no gap, which should find 0 ms.
+#
+# Usage: bench/app/gap.sh [--work DIR]      (default /tmp/zuvelo-bench-app/gap)
+# Goal: median gap under 120 ms (one 100 ms tick of the playback monitor plus the open).
+source "$(dirname "$0")/common.sh"
+work=$scratch/gap
+[ "${1:-}" = --work ] && work=$2
+
+need_packages ffmpeg
+build_targets zuvelo_gap_analysis
+analyse=$build/bench/app/zuvelo_gap_analysis
+
+rm -rf "$work"
+program=$work/program
+make_program_folder "$program" "1,0"
+mkdir -p "$program/Tones"
+for i in $(seq 0 20); do
+  hz=$((300 + 150 * i))
+  if [ $((i % 2)) -eq 0 ]; then
+    tone "$(printf '%s/Tones/t%02d.wav' "$program" "$i")" "$hz" 0.5
+  else
+    tone "$(printf '%s/Tones/t%02d.mp3' "$program" "$i")" "$hz" 0.5 -c:a libmp3lame -b:a 128k
+  fi
+done
+
+# The reference: every track decoded to the output's format and laid end to end, in the folder's
+# own order (the order of the scan).
+for f in $(ls -U "$program/Tones"); do
+  ffmpeg -hide_banner -loglevel error -nostdin -i "$program/Tones/$f" -f f32le -ar 48000 -ac 2 - >> "$work/reference.raw"
+done
+
+# The program, until 20 changes have been recorded (21 tracks at about 0.6 s each).
+recording=$work/recording.raw
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$recording QT_QPA_PLATFORM=offscreen "$program/zuvelo" \
+  > "$work/program.log" 2>&1 &
+pid=$!
+for _ in $(seq 1 120); do
+  sleep 0.5
+  [ -f "$recording" ] && "$analyse" "$recording" 20 > /dev/null && break || true
+done
+kill -TERM "$pid"
+wait "$pid" || echo "the program ended with status $?; its log: $work/program.log" >&2
+
+echo "== program (SDL disk driver) =="
+"$analyse" "$recording" 20 || echo "fewer than 20 changes recorded" >&2
+echo "== reference: the same tracks concatenated with no gap =="
+"$analyse" "$work/reference.raw" 20 || echo "fewer than 20 changes found in the reference" >&2
+
+program_line=$("$analyse" "$recording" 20 | tail -n 1 || true)
+reference_line=$("$analyse" "$work/reference.raw" 20 | tail -n 1 || true)
+median_ms=$(awk '{ print $4 }' <<< "$program_line")
+max_ms=$(awk '{ print $6 }' <<< "$program_line")
+echo
+printf '%-22s %10s %10s\n' "" median_ms max_ms
+printf '%-22s %10s %10s\n' program "$median_ms" "$max_ms"
+printf '%-22s %10s %10s\n' reference "$(awk '{ print $4 }' <<< "$reference_line")" "$(awk '{ print $6 }' <<< "$reference_line")"
+printf '%-22s %10s %10s\n' "program / goal 120 ms" "$(ratio "$median_ms" 120)" "$(ratio "$max_ms" 120)"
