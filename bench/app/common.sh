@@ -55,3 +55,23 @@ median() {
 ratio() {
   awk -v a="$1" -v b="$2" 'BEGIN { if (b == 0) print "-"; else printf "%.2f\n", a / b }'
 }
+
+# A program folder at $1 with 50,000 tracks in 1,000 music folders f000..f999: the first folder
+# holds 50 copies of one 5-second mp3 (and $1.mp3 is the same file), the others hard links to them
+# (1,000 links an inode, well under any file system's limit). Kept between runs: building it takes a
+# while, and the benchmarks want a warm cache anyway.
+make_big_library() {
+  local dir=$1
+  if [ -f "$dir/.complete" ]; then
+    cp "$build/app/zuvelo" "$dir/zuvelo"
+    return 0
+  fi
+  rm -rf "$dir"
+  mkdir -p "$dir/f000"
+  tone "$dir.mp3" 440 5 -c:a libmp3lame -b:a 128k
+  local i
+  for i in $(seq -w 0 49); do cp "$dir.mp3" "$dir/f000/t$i.mp3"; done
+  for i in $(seq -w 1 999); do cp -al "$dir/f000" "$dir/f$i"; done
+  cp "$build/app/zuvelo" "$dir/zuvelo"
+  touch "$dir/.complete"
+}
