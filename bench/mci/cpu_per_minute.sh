@@ -4,9 +4,11 @@
 # end on a silent output, for wav, mp3, mp2 and wma. Prints one table; the last column is Zuvelo's
 # figure as a ratio of Audacious's, the reference measured in the same run (goal: at most 1.00).
 #
-# Usage: bench/mci/cpu_per_minute.sh [--seconds N] [--repeat N] [--mciplay PATH] [--work DIR]
+# Usage: bench/mci/cpu_per_minute.sh [--seconds N] [--repeat N] [--players LIST] [--mciplay PATH]
+#                                    [--work DIR]
 #   --seconds  length of the test files (default 30); figures are scaled to one minute
 #   --repeat   runs per player and format; the median is reported (default 1)
+#   --players  which players, blank-separated (default "zuvelo audacious ffplay mpv")
 #   --mciplay  the mciplay binary (default: built into build/bench from this checkout)
 #   --work     folder for the files and the players' private settings (default /tmp/zuvelo-bench)
 #
@@ -20,13 +22,15 @@ seconds=30
 repeat=1
 mciplay=""
 work=/tmp/zuvelo-bench
+players=(zuvelo audacious ffplay mpv)
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) seconds="$2"; shift 2 ;;
     --repeat) repeat="$2"; shift 2 ;;
+    --players) read -r -a players <<< "$2"; shift 2 ;;
     --mciplay) mciplay="$2"; shift 2 ;;
     --work) work="$2"; shift 2 ;;
-    *) sed -n '2,16p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,18p' "$0" >&2; exit 2 ;;
   esac
 done
 
@@ -115,7 +119,6 @@ run_player() {
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-players=(zuvelo audacious ffplay mpv)
 echo "CPU seconds per minute of audio ($seconds s files scaled to 60 s, median of $repeat;"
 echo "$(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC'); '!' marks a run that ended early)"
 printf '%-6s' format
