@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Peak resident memory: the program playing an mp3 with 50,000 tracks in its table, against ffplay
+# (-nodisp -autoexit) and mpv (--no-config --no-video --ao=null) playing the same 5-second mp3 to its
+# end, in the same run. The program and ffplay write their sound through SDL's disk driver, mpv to
+# its null output. The program is held for 5 s after its first audio (the same length) and then
+# sent SIGTERM. zuvelo_app_probe reports VmHWM, read from /proc while each player runs, and
+# ru_maxrss from wait4; the ratio is of ru_maxrss, which covers the whole life of the process. Most
+# of that is the pages of shared libraries (Qt, FFmpeg and what they pull in), so the table also
+# shows the largest RssAnon seen: the memory that is the process's own.
+#
+# Usage: bench/app/memory.sh [RUNS]        (default 3; the median of each is reported)
+# Goal: below ffplay's (ratio under 1). A fourth row, the program with only that one track, shows
+# what the 50,000-track table itself costs.
+source "$(dirname "$0")/common.sh"
+runs=${1:-3}
+
+need_packages ffmpeg mpv
+build_targets zuvelo_app_probe
+probe=$build/bench/app/zuvelo_app_probe
+library=$scratch/library
+make_big_library "$library"
+song=$library.mp3
+audio=$scratch/memory.raw
+single=$scratch/single
+make_program_folder "$single" "1,0"
+mkdir -p "$single/music"
+cp "$song" "$single/music/"
+
+run() {
+  case "$1" in
+    program)
+      printf '1,0\r\n' > "$library/muini.dat"
+      "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
+        --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$library/zuvelo" ;;
+    program-1-track)
+      printf '1,0\r\n' > "$single/muini.dat"
+      "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
+        --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$single/zuvelo" ;;
+    ffplay)
+      "$probe" --until-exit --log "$scratch/ffplay.log" --env SDL_AUDIODRIVER=disk \
+        --env "SDL_DISKAUDIOFILE=$audio" -- ffplay -nodisp -autoexit "$song" ;;
+    mpv)
+      "$probe" --until-exit --log "$scratch/mpv.log" -- mpv --no-config --no-video --ao=null "$song" ;;
+  esac
+}
+
+players=(program ffplay mpv program-1-track)
+declare -A rss hwm anon
+for r in $(seq 1 "$runs"); do
+  for p in "${players[@]}"; do
+    out=$(run "$p") || { echo "$p failed; see its log in $scratch" >&2; exit 1; }
+    rss[$p]+=" $(probe_value "$out" maxrss_kb)"
+    hwm[$p]+=" $(probe_value "$out" vmhwm_kb)"
+    anon[$p]+=" $(probe_value "$out" rss_anon_kb)"
+  done
+done
+echo
+printf '%-18s %10s %10s %12s %16s\n' "" maxrss_MB vmhwm_MB rss_anon_MB "maxrss / ffplay"
+ffplay_kb=$(median ${rss[ffplay]})
+for p in "${players[@]}"; do
+  kb=$(median ${rss[$p]})
+  printf '%-18s %10.1f %10.1f %12.1f %16s\n' "$p" "$(awk -v k="$kb" 'BEGIN { print k / 1024 }')" \
+    "$(awk -v k="$(median ${hwm[$p]})" 'BEGIN { print k / 1024 }')" \
+    "$(awk -v k="$(median ${anon[$p]})" 'BEGIN { print k / 1024 }')" "$(ratio "$kb" "$ffplay_kb")"
+done
