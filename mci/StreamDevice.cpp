@@ -30,6 +30,18 @@ constexpr int kProbeBytes = 256 * 1024;
 constexpr int kWaveProbeBytes = 8 * 1024;
 constexpr const char* kAnalyzeMicroseconds = "200000";
 
+// Sample rates and channel counts no real file has. A damaged header can claim a billion samples
+// a second, and setting up the resampler for that takes seconds on the caller's thread; such a
+// file is refused at open (and ends where a stream switches to such a format).
+constexpr int kMinSampleRate = 1000;
+constexpr int kMaxSampleRate = 384000;
+constexpr int kMaxChannels = 64; // the resampler's own limit
+
+bool plausibleFormat(int sampleRate, int channels)
+{
+    return sampleRate >= kMinSampleRate && sampleRate <= kMaxSampleRate && channels >= 1 && channels <= kMaxChannels;
+}
+
 // A few damaged packets in a row are skipped (some files carry a broken first frame); more
 // than this ends the file where it is, as a read error does.
 constexpr int kMaxBadPacketsInARow = 4;
@@ -117,6 +129,8 @@ bool StreamDevice::openInput(const std::string& path, int probeBytes)
     }
 
     const AVStream* stream = m_format->streams[m_streamIndex];
+    if (!plausibleFormat(stream->codecpar->sample_rate, stream->codecpar->ch_layout.nb_channels))
+        return false;
     m_codec = avcodec_alloc_context3(decoder);
     if (m_codec == nullptr || avcodec_parameters_to_context(m_codec, stream->codecpar) < 0 ||
         avcodec_open2(m_codec, decoder, nullptr) < 0)
@@ -145,6 +159,8 @@ StreamDevice::~StreamDevice()
 bool StreamDevice::convertFrame(const AVFrame* frame)
 {
     const int channels = frame->ch_layout.nb_channels;
+    if (!plausibleFormat(frame->sample_rate, channels))
+        return false;
     if (m_resampler == nullptr || frame->sample_rate != m_resamplerRate || frame->format != m_resamplerFormat ||
         channels != m_resamplerChannels) {
         if (m_resampler != nullptr)

@@ -27,6 +27,40 @@ std::vector<std::uint8_t> randomBytes(std::size_t count)
     return bytes;
 }
 
+// A wav of eight 16-bit mono samples whose header claims sampleRate samples a second.
+std::vector<std::uint8_t> waveWithRate(std::uint32_t sampleRate)
+{
+    std::vector<std::uint8_t> bytes;
+    auto text = [&](const char* four) {
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(std::uint8_t(four[i]));
+    };
+    auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(std::uint8_t(v >> (8 * i)));
+    };
+    auto u16 = [&](std::uint16_t v) {
+        bytes.push_back(std::uint8_t(v));
+        bytes.push_back(std::uint8_t(v >> 8));
+    };
+    text("RIFF");
+    u32(36 + 16);
+    text("WAVE");
+    text("fmt ");
+    u32(16);
+    u16(1); // PCM
+    u16(1); // mono
+    u32(sampleRate);
+    u32(sampleRate * 2);
+    u16(2);
+    u16(16);
+    text("data");
+    u32(16);
+    for (int i = 0; i < 8; ++i)
+        u16(std::uint16_t(i * 3000));
+    return bytes;
+}
+
 class Commands : public MediaTest {
 protected:
     // Expects open to fail with error and leave nothing open under that name.
@@ -72,6 +106,14 @@ TEST_F(Commands, openOfWhatDoesNotDecode_failsWithTheKindsError)
     expectOpenFails(writeBytes("empty.midi", {}), MCIERR_INVALID_FILE);
     expectOpenFails(writeBytes("empty.mp3", {}), MCIERR_INTERNAL);
     expectOpenFails(writeBytes("empty.wma", {}), MCIERR_INTERNAL);
+
+    // A damaged header claiming a billion samples a second is refused (setting up a resampler
+    // for it would hold the caller for seconds), as is a rate of 0; a sane rate opens.
+    expectOpenFails(writeBytes("huge-rate.wav", waveWithRate(0x50001F40)), MCIERR_INVALID_FILE);
+    expectOpenFails(writeBytes("zero-rate.wav", waveWithRate(0)), MCIERR_INVALID_FILE);
+    const std::string sane = quoted(writeBytes("sane-rate.wav", waveWithRate(8000)));
+    EXPECT_EQ(sendRaw("open " + sane), 0u);
+    send("close " + sane);
 
     const auto noise = randomBytes(64 * 1024);
     expectOpenFails(writeBytes("noise.wav", noise), MCIERR_INVALID_FILE);
