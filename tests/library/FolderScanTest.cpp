@@ -131,6 +131,8 @@ TEST(FolderScan, keepsNamesByteForByte)
         "/quotes \"and\" 'ticks'/say \"hi\".mid",
         "/latin1 \xE9t\xE9/caf\xE9\xFF.midi", // not UTF-8
         "/commas,and;semis/a,b.mp2",
+        "/.h/..mid", // hidden names, as close to "." and ".." as names get
+        "/..dots/.mp3",
     };
     for (const std::string& name : names)
         pare.write(name.substr(1));

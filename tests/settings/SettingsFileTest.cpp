@@ -104,6 +104,10 @@ TEST(SettingsFile, readsTheClassicFieldsAndClampsTheMode)
         {"2,", 2, kEmpty},
         {",37\r\n", 0, 37},             // an empty mode: random, as on a first run
         {",\r\n", 0, kEmpty},
+        {"  ,37\r\n", 0, 37},          // blank fields are empty ones
+        {"1,  \r\n", 1, kEmpty},
+        {"1,\r\n37\r\n", 1, kEmpty},    // a line end closes the second field, even empty
+        {"1\r37\r", 1, 37},            // a lone CR is a line end too
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(std::string(row.bytes)));
@@ -112,6 +116,12 @@ TEST(SettingsFile, readsTheClassicFieldsAndClampsTheMode)
         EXPECT_EQ(shown(state.a2), row.a2);
         EXPECT_EQ(shown(state.a3), row.a2);
     }
+    // A file that ends exactly at the bounded read's limit is whole, not cut.
+    const std::string atLimit = std::string(4092, ' ') + "1,23";
+    ASSERT_EQ(atLimit.size(), 4096u);
+    const PlayerState state = readFrom(atLimit);
+    EXPECT_EQ(shown(state.a1), 1);
+    EXPECT_EQ(shown(state.a2), 23);
 }
 
 // Anything that is not two whole numbers within 32 bits counts as no file: random mode, and the
