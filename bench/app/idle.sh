@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Idle cost: CPU seconds a minute of the program with its track paused and its window shown on an
+# X server (Xvfb), against a bare Qt window with a 100 ms timer that sets its title
+# (zuvelo_idle_window), measured one after the other in the same run on the same server.
+#
+# The pause is a real click: xdotool clicks the "| |" button (client x 376, y 36 below the menu bar;
+# the script steps down from y 40 until the caption, which the monitor rewrites every tick, reads
+# "Zuvelopaused", so it needs no knowledge of the menu bar's height). The caption is checked again
+# at the end of the measurement. Sound goes to SDL's dummy driver, whose thread keeps asking for
+# samples while paused, as a real device would.
+#
+# CPU time: user + system of every thread, from /proc/PID/stat (clock ticks, 10 ms), and the sum of
+# the threads' run time from /proc/PID/task/*/schedstat (nanoseconds), over SECONDS, scaled to a
+# minute. Each process runs 3 s before its window starts.
+#
+# Usage: bench/app/idle.sh [SECONDS]       (default 30)
+# Goal: under 0.15 s a minute.
+source "$(dirname "$0")/common.sh"
+seconds=${1:-30}
+
+if [ -z "${ZUVELO_IDLE_INNER:-}" ]; then
+  need_packages ffmpeg xvfb xauth xdotool
+  build_targets zuvelo_idle_window
+  ZUVELO_IDLE_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$seconds"
+fi
+
+work=$scratch/idle
+rm -rf "$work"
+program=$work/program
+make_program_folder "$program" "1,0"
+mkdir -p "$program/music"
+tone "$program/music/long.mp3" 440 600 -c:a libmp3lame -b:a 128k
+
+# CPU of pid so far: "<clock ticks> <nanoseconds of the live threads>".
+cpu_now() {
+  local ticks ns
+  ticks=$(awk '{ print $14 + $15 }' "/proc/$1/stat")
+  ns=$(cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s }')
+  echo "$ticks $ns"
+}
+
+# Prints "<ticks-based s/min> <schedstat-based s/min>" for pid over the measurement.
+measure() {
+  local before after hz
+  hz=$(getconf CLK_TCK)
+  before=$(cpu_now "$1")
+  sleep "$seconds"
+  after=$(cpu_now "$1")
+  awk -v b="$before" -v a="$after" -v hz="$hz" -v s="$seconds" 'BEGIN {
+    split(b, x, " "); split(a, y, " ")
+    printf "%.3f %.3f\n", (y[1] - x[1]) / hz * 60 / s, (y[2] - x[2]) / 1e9 * 60 / s }'
+}
+
+# The reference window.
+"$build/bench/app/zuvelo_idle_window" > "$work/reference.log" 2>&1 &
+reference=$!
+sleep 3
+read -r ref_ticks ref_ns < <(measure "$reference")
+kill -TERM "$reference"
+wait "$reference" || true
+
+# The program, paused by a click.
+printf '1,0\r\n' > "$program/muini.dat"
+SDL_AUDIODRIVER=dummy "$program/zuvelo" > "$work/program.log" 2>&1 &
+pid=$!
+finish() { kill -TERM "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
+trap finish EXIT
+window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zuvelo' | head -n 1)
+caption() { xdotool getwindowname "$window"; }
+for _ in $(seq 1 50); do [ "$(caption)" = Zuveloplaying ] && break; sleep 0.1; done
+[ "$(caption)" = Zuveloplaying ] || { echo "the track did not start: caption '$(caption)'" >&2; exit 1; }
+for y in $(seq 40 3 100); do
+  xdotool mousemove --window "$window" 376 "$y" click 1
+  sleep 0.3
+  [ "$(caption)" = Zuvelopaused ] && break
+done
+[ "$(caption)" = Zuvelopaused ] || { echo "could not pause: caption '$(caption)'" >&2; exit 1; }
+echo "paused by a click at client x 376, window y $y"
+# Out of the way, so that no hover effect repaints the button during the measurement.
+xdotool mousemove 1000 700
+sleep 3
+read -r our_ticks our_ns < <(measure "$pid")
+[ "$(caption)" = Zuvelopaused ] || { echo "no longer paused at the end: caption '$(caption)'" >&2; exit 1; }
+
+echo
+printf '%-32s %14s %18s\n' "CPU seconds a minute" "from stat" "from schedstat"
+printf '%-32s %14s %18s\n' "program, paused, window shown" "$our_ticks" "$our_ns"
+printf '%-32s %14s %18s\n' "bare Qt window, 100 ms timer" "$ref_ticks" "$ref_ns"
+printf '%-32s %14s %18s\n' "program / bare window" "$(ratio "$our_ticks" "$ref_ticks")" "$(ratio "$our_ns" "$ref_ns")"
+printf '%-32s %14s %18s\n' "program / goal 0.15 s" "$(ratio "$our_ticks" 0.15)" "$(ratio "$our_ns" 0.15)"
