@@ -1,7 +1,7 @@
 #pragma once
 
 // Diagnostic hooks of the media control layer, for tests, benchmarks and mciplay. Not part of the
-// command interface; the player does not use them.
+// command interface; the player only names the output's driver in its start-up line.
 //
 // Threads: like mci.h, the caller's user-interface thread (mciUnderrunCount: any thread).
 

@@ -76,8 +76,6 @@ unsigned long SoundOutput::open()
     const char* driver = SDL_GetCurrentAudioDriver();
     m_driverName = driver != nullptr ? driver : "";
     m_bufferFrames = obtained.samples;
-    std::fprintf(stderr, "mci: sound output on SDL driver \"%s\" (%d Hz, %d frames a buffer)\n",
-                 m_driverName.c_str(), obtained.freq, int(obtained.samples));
     {
         std::lock_guard lock(m_channelsMutex);
         m_scratch.assign(std::size_t(obtained.samples) * kOutputChannels, 0.0f);
