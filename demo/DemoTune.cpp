@@ -1,5 +1,7 @@
 #include "DemoTune.h"
 
+#include "SmfWriter.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -7,38 +9,11 @@
 namespace zuvelo::demo {
 namespace {
 
-void appendBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes)
-{
-    for (int i = bytes - 1; i >= 0; --i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 void appendLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
-
-// MIDI's variable-length quantity: 7 bits a byte, high bit set on all but the last.
-void appendVariableLength(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    std::uint8_t bytes[5];
-    int count = 0;
-    do {
-        bytes[count++] = value & 0x7f;
-        value >>= 7;
-    } while (value != 0);
-    while (count > 1)
-        out.push_back(bytes[--count] | 0x80);
-    out.push_back(bytes[0]);
-}
-
-struct TimedEvent {
-    std::uint32_t tick;
-    std::uint8_t status;
-    std::uint8_t key;
-    std::uint8_t velocity;
-};
 
 } // namespace
 
@@ -63,45 +38,18 @@ std::vector<std::uint8_t> writeStandardMidiFile(const std::vector<Note>& notes, 
                                                 int program)
 {
     constexpr int kTicksPerBeat = 480;
-    std::vector<TimedEvent> events;
-    for (const Note& n : notes) {
-        const auto on = static_cast<std::uint32_t>(std::lround(n.startBeat * kTicksPerBeat));
-        const auto off =
-            static_cast<std::uint32_t>(std::lround((n.startBeat + n.lengthBeats) * kTicksPerBeat));
-        events.push_back({on, 0x90, static_cast<std::uint8_t>(n.midiKey),
-                          static_cast<std::uint8_t>(n.velocity)});
-        events.push_back({off, 0x80, static_cast<std::uint8_t>(n.midiKey), 64});
-    }
-    // Note-offs before note-ons at the same tick, so a repeated key is released before it sounds again.
-    std::stable_sort(events.begin(), events.end(), [](const TimedEvent& a, const TimedEvent& b) {
-        return a.tick != b.tick ? a.tick < b.tick : a.status < b.status;
-    });
-
-    std::vector<std::uint8_t> track;
-    const auto microsPerBeat = static_cast<std::uint32_t>(std::lround(60'000'000.0 / beatsPerMinute));
-    appendVariableLength(track, 0);
-    track.insert(track.end(), {0xff, 0x51, 0x03});
-    appendBigEndian(track, microsPerBeat, 3);
-    appendVariableLength(track, 0);
-    track.insert(track.end(), {0xc0, static_cast<std::uint8_t>(program & 0x7f)});
-    std::uint32_t now = 0;
-    for (const TimedEvent& e : events) {
-        appendVariableLength(track, e.tick - now);
-        now = e.tick;
-        track.insert(track.end(), {e.status, e.key, e.velocity});
-    }
-    appendVariableLength(track, 0);
-    track.insert(track.end(), {0xff, 0x2f, 0x00});
-
-    std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd'};
-    appendBigEndian(file, 6, 4);
-    appendBigEndian(file, 0, 2); // format 0
-    appendBigEndian(file, 1, 2); // one track
-    appendBigEndian(file, kTicksPerBeat, 2);
-    file.insert(file.end(), {'M', 'T', 'r', 'k'});
-    appendBigEndian(file, static_cast<std::uint32_t>(track.size()), 4);
-    file.insert(file.end(), track.begin(), track.end());
-    return file;
+    const auto tick = [](double beat) { return static_cast<std::uint32_t>(std::lround(beat * kTicksPerBeat)); };
+    SmfWriter smf(kTicksPerBeat);
+    const int track = smf.addTrack();
+    smf.tempo(track, 0, static_cast<std::uint32_t>(std::lround(60'000'000.0 / beatsPerMinute)));
+    smf.programChange(track, 0, 0, program & 0x7f);
+    // Events at the same tick keep the order they were added in: all note-offs first, so that a
+    // repeated key is released before it sounds again.
+    for (const Note& n : notes)
+        smf.noteOff(track, tick(n.startBeat + n.lengthBeats), 0, n.midiKey);
+    for (const Note& n : notes)
+        smf.noteOn(track, tick(n.startBeat), 0, n.midiKey, n.velocity);
+    return smf.bytes();
 }
 
 std::vector<std::uint8_t> renderWaveFile(const std::vector<Note>& notes, double beatsPerMinute,

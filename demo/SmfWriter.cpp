@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
-namespace zuvelo::mci::test {
+namespace zuvelo {
 
 namespace {
 
@@ -99,4 +99,4 @@ bool SmfWriter::writeTo(const std::string& path) const {
     return static_cast<bool>(out.flush());
 }
 
-} // namespace zuvelo::mci::test
+} // namespace zuvelo

@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
-namespace zuvelo::mci::test {
+namespace zuvelo {
 
-// Builds Standard MIDI Files in memory for tests and demo material. Events are given at absolute
-// ticks in any order and written sorted (stable, so events at the same tick keep their order),
-// every track closed by an end-of-track event at its last event or at endOfTrack() if later.
+// Builds Standard MIDI Files in memory: the demo library's MIDI pieces and the MIDI files that
+// tests and benchmarks make. Events are given at absolute ticks in any order and written sorted
+// (stable, so events at the same tick keep their order), every track closed by an end-of-track
+// event at its last event or at endOfTrack() if later.
 // Channels are 0..15; keys, velocities, programs 0..127.
 class SmfWriter {
 public:
@@ -50,4 +51,4 @@ private:
     std::vector<Track> m_tracks;
 };
 
-} // namespace zuvelo::mci::test
+} // namespace zuvelo

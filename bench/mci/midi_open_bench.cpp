@@ -42,7 +42,7 @@ double residentMb() {
 // A General MIDI piece touching piano, strings, bass and drums, so the first render has to read
 // several instruments' samples.
 std::string writeTune(const std::filesystem::path& folder) {
-    test::SmfWriter w(480);
+    zuvelo::SmfWriter w(480);
     const int t = w.addTrack();
     w.programChange(t, 0, 0, 0);
     w.programChange(t, 0, 1, 48);

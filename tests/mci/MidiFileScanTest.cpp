@@ -6,7 +6,7 @@
 #include <functional>
 
 using zuvelo::mci::scanStandardMidiFile;
-using zuvelo::mci::test::SmfWriter;
+using zuvelo::SmfWriter;
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 using namespace zuvelo::mci;
 using zuvelo::mci::test::ScratchFolder;
-using zuvelo::mci::test::SmfWriter;
+using zuvelo::SmfWriter;
 
 namespace {
 

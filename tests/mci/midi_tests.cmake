@@ -1,9 +1,4 @@
 # Tests of the MIDI renderer. Included from tests/mci/CMakeLists.txt.
-if(NOT TARGET zuvelo_smf_writer)
-  # Writes Standard MIDI Files for tests and benchmarks.
-  add_library(zuvelo_smf_writer STATIC ${PROJECT_SOURCE_DIR}/tests/mci/SmfWriter.cpp)
-  target_include_directories(zuvelo_smf_writer PUBLIC ${PROJECT_SOURCE_DIR}/tests/mci)
-endif()
 
 add_executable(zuvelo_mci_midi_tests
   ${CMAKE_CURRENT_LIST_DIR}/MidiFileScanTest.cpp
