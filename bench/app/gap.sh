@@ -53,10 +53,14 @@ echo "== reference: the same tracks concatenated with no gap =="
 
 program_line=$("$analyse" "$recording" 20 | tail -n 1 || true)
 reference_line=$("$analyse" "$work/reference.raw" 20 | tail -n 1 || true)
-median_ms=$(awk '{ print $4 }' <<< "$program_line")
-max_ms=$(awk '{ print $6 }' <<< "$program_line")
+field() { awk -v k="$2" '{ for (i = 1; i < NF; ++i) if ($i == k) print $(i + 1) }' <<< "$1"; }
 echo
-printf '%-22s %10s %10s\n' "" median_ms max_ms
-printf '%-22s %10s %10s\n' program "$median_ms" "$max_ms"
-printf '%-22s %10s %10s\n' reference "$(awk '{ print $4 }' <<< "$reference_line")" "$(awk '{ print $6 }' <<< "$reference_line")"
-printf '%-22s %10s %10s\n' "program / goal 120 ms" "$(ratio "$median_ms" 120)" "$(ratio "$max_ms" 120)"
+printf '%-22s %10s %10s %10s\n' "" median_ms max_ms mean_ms
+for row in program reference; do
+  line=$program_line
+  [ "$row" = reference ] && line=$reference_line
+  printf '%-22s %10s %10s %10s\n' "$row" "$(field "$line" median_gap_ms)" "$(field "$line" max_gap_ms)" \
+    "$(field "$line" mean_gap_ms)"
+done
+printf '%-22s %10s %10s %10s\n' "program / goal 120 ms" "$(ratio "$(field "$program_line" median_gap_ms)" 120)" \
+  "$(ratio "$(field "$program_line" max_gap_ms)" 120)" "$(ratio "$(field "$program_line" mean_gap_ms)" 120)"

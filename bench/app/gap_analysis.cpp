@@ -1,6 +1,6 @@
 // Finds the silence between consecutive tones in a recording of raw 48 kHz stereo 32-bit float
 // audio (what SDL's disk driver writes for Zuvelo's sound output) and prints one line per change of
-// tone, then the median and the maximum.
+// tone, then the median, the maximum and the mean.
 //
 // Usage: zuvelo_gap_analysis FILE [CHANGES]
 //   CHANGES  how many changes to report, counted from the first (default: all found). The exit
@@ -137,7 +137,11 @@ int main(int argc, char** argv)
         std::sort(sorted.begin(), sorted.end());
         const std::size_t m = sorted.size();
         const double median = m % 2 ? sorted[m / 2] : (sorted[m / 2 - 1] + sorted[m / 2]) / 2;
-        std::printf("changes %zu  median_gap_ms %.2f  max_gap_ms %.2f\n", m, median, sorted.back());
+        double sum = 0;
+        for (double g : gaps)
+            sum += g;
+        std::printf("changes %zu  median_gap_ms %.2f  max_gap_ms %.2f  mean_gap_ms %.2f\n", m, median, sorted.back(),
+                    sum / double(m));
     } else {
         std::printf("changes 0\n");
     }
