@@ -1,0 +1,180 @@
+// The transport handlers and the monitor on the real media layer (SDL's dummy driver), over a
+// library of bad tracks: the monitor gives up after one round, and the buttons bring playback back
+// once a good file is there.
+#include "MediaCorpus.h"
+#include "WorkFolder.h"
+
+#include "FakeForm.h"
+#include "app/MciMediaControl.h"
+#include "app/PlayerHandlers.h"
+#include "app/Startup.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace zuvelo::testing {
+namespace {
+
+// The real media layer, with every command and its result remembered.
+class RecordedMci : public MediaControl {
+public:
+    unsigned long sendString(const char* command, char* reply, unsigned replyCapacity) override
+    {
+        const unsigned long result = m_real.sendString(command, reply, replyCapacity);
+        m_sent.push_back({command, result});
+        return result;
+    }
+    // Opens sent so far (either letter case), and how many of them succeeded.
+    int opens() const { return countOpens(false); }
+    int successfulOpens() const { return countOpens(true); }
+    std::string status(const std::string& device)
+    {
+        char reply[256] = "";
+        m_real.sendString(("status " + device + " mode").c_str(), reply, 255);
+        return reply;
+    }
+
+private:
+    int countOpens(bool onlySucceeded) const
+    {
+        int n = 0;
+        for (const auto& [command, result] : m_sent)
+            n += (command.starts_with("Open ") || command.starts_with("open ")) && (!onlySucceeded || result == 0);
+        return n;
+    }
+    MciMediaControl m_real;
+    std::vector<std::pair<std::string, unsigned long>> m_sent;
+};
+
+// The player's handlers on a fake window over the real media layer, started from folder.
+struct RealMediaPlayer {
+    std::unique_ptr<PlayerState> statePtr = std::make_unique<PlayerState>();
+    PlayerState& state = *statePtr;
+    RecordedMci media;
+    FakeForm form;
+    PlayerContext ctx{state, media, form, {}};
+    PlayerHandlers handlers{ctx, [](const std::string&) {}, [] {}};
+
+    explicit RealMediaPlayer(const std::string& folder)
+    {
+        form.events = &handlers;
+        formLoad(ctx, folder);
+    }
+    ~RealMediaPlayer() { handlers.formUnload(); }
+
+    // Runs ticks 100 ms apart, as Timer1 would, until done() holds or ticks have run.
+    template <typename Done>
+    bool tickUntil(Done done, int ticks)
+    {
+        for (int i = 0; i < ticks && !done(); ++i) {
+            handlers.timer1Timer();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return done();
+    }
+};
+
+class BadTracksOnRealMedia : public ::testing::Test {
+protected:
+    void SetUp() override { ::setenv("SDL_AUDIODRIVER", "dummy", 1); }
+    WorkFolder folder;
+    WorkFolder scratch;
+};
+
+TEST_F(BadTracksOnRealMedia, theMonitorGivesUpAfterOneRoundAndAButtonPlaysAGoodFileAgain)
+{
+    folder.write("muini.dat", "1,3\r\n");
+    folder.write("Bad/zero.mp3");
+    folder.write("Bad/random.wav");
+    folder.write("Bad/cut.mid");
+    MediaCorpus::write(folder / "Bad/random.wav", MediaCorpus::randomBytes(4096, 7));
+    MediaCorpus::write(folder / "Bad/cut.mid",
+                       MediaCorpus::truncated(MediaCorpus::tone("mid", 440, 1, scratch.path()), 16));
+
+    RealMediaPlayer player(folder.path());
+    ASSERT_EQ(player.state.nmax, 3);
+    EXPECT_EQ(player.state.a2, 1) << "in order after the saved track 3";
+    EXPECT_EQ(player.media.successfulOpens(), 0);
+    const int startupOpens = player.media.opens();
+
+    // Two more tracks are tried, then the monitor stops trying.
+    player.tickUntil([] { return false; }, 15);
+    EXPECT_EQ(player.media.opens() - startupOpens, 2);
+    EXPECT_EQ(player.media.successfulOpens(), 0);
+    EXPECT_EQ(player.state.a2, 3);
+
+    // A good file appears where track 2 was; "previous" twice over from 3 lands before 2.
+    const std::string goodTrack = folder.path() + player.state.FileList[2];
+    MediaCorpus::write(goodTrack, MediaCorpus::tone(goodTrack.substr(goodTrack.rfind('.') + 1), 440, 0.5, scratch.path()));
+    player.tickUntil([] { return false; }, 3);
+    EXPECT_EQ(player.media.successfulOpens(), 0) << "nothing moves before the user acts";
+    player.handlers.command3Click();
+    ASSERT_TRUE(player.tickUntil([&] { return player.media.successfulOpens() == 1; }, 5));
+    EXPECT_EQ(player.state.a2, 2);
+    EXPECT_EQ(player.form.text1, "2");
+    EXPECT_EQ(player.media.status(player.state.SoundFile), "playing");
+
+    // When it ends, the round of bad tracks that follows leads back to it.
+    ASSERT_TRUE(player.tickUntil([&] { return player.media.successfulOpens() == 2; }, 100));
+    EXPECT_EQ(player.state.a2, 2);
+}
+
+// Starts from folder (whose first track cannot be read) and returns 0 when the readable track
+// played after it, or a number saying what went wrong. Runs in a child process.
+int unreadableIsPassedOver(const std::string& folder)
+{
+    RealMediaPlayer player(folder);
+    if (player.state.nmax != 2)
+        return 10;
+    if (player.media.successfulOpens() != 0)
+        return 11; // the unreadable file opened
+    if (!player.tickUntil([&] { return player.media.successfulOpens() == 1; }, 20))
+        return 12;
+    if (player.state.FileList[static_cast<std::size_t>(player.state.a2.value())] != "/Music/readable.wav")
+        return 13;
+    return player.media.status(player.state.SoundFile) == "playing" ? 0 : 14;
+}
+
+TEST_F(BadTracksOnRealMedia, aTrackThatCannotBeReadIsPassedOver)
+{
+    folder.write("Music/locked.wav");
+    folder.write("Music/readable.wav");
+    const auto tone = MediaCorpus::tone("wav", 440, 1, scratch.path());
+    MediaCorpus::write(folder / "Music/locked.wav", tone);
+    MediaCorpus::write(folder / "Music/readable.wav", tone);
+    // In order, starting from whichever of the two the scan meets first being the locked one.
+    std::string first;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "Music")) {
+        first = entry.path().filename().string();
+        break;
+    }
+    folder.write("muini.dat", first == "locked.wav" ? "1,2\r\n" : "1,1\r\n");
+    ::chmod((folder / "Music/locked.wav").c_str(), 0);
+
+    // Root reads every file whatever its permissions: the check runs as nobody in a child.
+    const bool dropPrivileges = ::geteuid() == 0;
+    if (dropPrivileges) {
+        ::chmod(folder.path().c_str(), 0777); // nobody saves the settings there at the end
+        ::chmod((folder / "Music").c_str(), 0755);
+        ::chmod((folder / "Music/readable.wav").c_str(), 0644);
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (dropPrivileges && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(20);
+        ::_exit(unreadableIsPassedOver(folder.path()));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+    if (WEXITSTATUS(status) == 20)
+        GTEST_SKIP() << "cannot drop root's privileges here, and root reads every file";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "see unreadableIsPassedOver for the code";
+}
+
+} // namespace
+} // namespace zuvelo::testing
