@@ -14,7 +14,9 @@
 // Output: first_sound_ms (launch to the first non-zero byte seen), vmhwm_kb (the last VmHWM read
 // from /proc while it ran), rss_anon_kb (the largest RssAnon seen: resident memory not backed by a
 // file, so without the shared libraries' pages), maxrss_kb and cpu_s (user + system, from wait4),
-// exit. /proc is read every 20 ms (every 0.2 ms while waiting for the first audio).
+// exit. /proc is read every 20 ms (every 0.2 ms while waiting for the first audio). ru_maxrss also
+// counts the pages the child shared with this probe between fork and exec (about 2 MB), so it means
+// something only for programs well above that.
 //
 // The first audio is seen by polling the file every 0.2 ms from the offset read last, so the figure
 // is late by at most the poll period plus the child's own write call after its output callback.

@@ -1,86 +1,20 @@
-// Finds the silence between consecutive tones in a recording of raw 48 kHz stereo 32-bit float
-// audio (what SDL's disk driver writes for Zuvelo's sound output) and prints one line per change of
-// tone, then the median, the maximum and the mean.
+// Prints the silence between consecutive tones in a recording of raw 48 kHz stereo 32-bit float
+// audio (what SDL's disk driver writes for the player's sound output): one line per change of tone,
+// then the median, the maximum and the mean. How tones are found: ToneGaps.h.
 //
 // Usage: zuvelo_gap_analysis FILE [CHANGES]
 //   CHANGES  how many changes to report, counted from the first (default: all found). The exit
 //            status is 0 when at least that many were found, 3 when fewer (so a script can poll a
 //            growing recording until enough tracks have played), 2 on a usage or read error.
-//
-// The recording is expected to hold tones of distinct pitches, one per track. A change of tone is
-// found in either of two ways: a stretch of silence between two sounding stretches, or a change of
-// pitch inside one sounding stretch (tracks played back to back with no gap at all). The gap is the
-// number of silent frames between the last sounding frame of one tone and the first of the next;
-// 0 for a change of pitch without silence.
+#include "ToneGaps.h"
+
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <string>
-#include <vector>
+#include <iterator>
 
-namespace {
-
-constexpr int kRate = 48000;
-// A frame is silent when both channels stay below -60 dBFS. The test tones have an amplitude of
-// 1/8 (-18 dBFS), so even the frames next to a zero crossing of the lowest tone are above it.
-constexpr float kSilence = 0.001f;
-// Silence shorter than 2 ms does not separate tones: a sine crosses zero in a frame or two.
-constexpr std::size_t kMinGapFrames = kRate / 500;
-// Pitch is estimated over 10 ms windows; the tones are 150 Hz apart, so 40 Hz tells them apart
-// while ignoring the estimate's own noise.
-constexpr std::size_t kWindowFrames = kRate / 100;
-constexpr double kPitchTolerance = 40;
-
-struct Tone {
-    std::size_t begin = 0; // first sounding frame
-    std::size_t end = 0;   // one past the last sounding frame
-    double pitch = 0;      // Hz
-};
-
-// Pitch of left-channel frames [begin, end) from the upward zero crossings, interpolated between
-// frames; 0 when the window holds fewer than two crossings.
-double pitchOf(const std::vector<float>& left, std::size_t begin, std::size_t end)
-{
-    double first = -1, last = -1;
-    int intervals = -1;
-    for (std::size_t i = begin + 1; i < end; ++i) {
-        if (left[i - 1] < 0 && left[i] >= 0) {
-            const double at = double(i - 1) + left[i - 1] / double(left[i - 1] - left[i]);
-            if (first < 0)
-                first = at;
-            last = at;
-            ++intervals;
-        }
-    }
-    return intervals > 0 ? intervals * double(kRate) / (last - first) : 0;
-}
-
-// Splits the sounding stretch [begin, end) where its pitch changes for good: two windows in a row
-// that agree with each other and differ from the current tone. A window that straddles the change
-// gives a mixed estimate and is skipped that way.
-void splitByPitch(const std::vector<float>& left, std::size_t begin, std::size_t end, std::vector<Tone>& tones)
-{
-    std::vector<double> pitch;
-    for (std::size_t w = begin; w + kWindowFrames <= end; w += kWindowFrames)
-        pitch.push_back(pitchOf(left, w, w + kWindowFrames));
-    Tone tone{begin, end, pitch.empty() ? 0 : pitch.front()};
-    for (std::size_t i = 1; i + 1 < pitch.size(); ++i) {
-        const bool changed = std::abs(pitch[i] - tone.pitch) > kPitchTolerance &&
-                             std::abs(pitch[i + 1] - tone.pitch) > kPitchTolerance &&
-                             std::abs(pitch[i] - pitch[i + 1]) <= kPitchTolerance;
-        if (changed) {
-            const std::size_t at = begin + i * kWindowFrames;
-            tone.end = at;
-            tones.push_back(tone);
-            tone = Tone{at, end, pitch[i]};
-        }
-    }
-    tones.push_back(tone);
-}
-
-} // namespace
+using namespace zuvelo::bench;
 
 int main(int argc, char** argv)
 {
@@ -94,45 +28,24 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot read %s\n", argv[1]);
         return 2;
     }
-    std::vector<float> left;
-    std::vector<bool> sounding;
-    float frame[2];
-    while (in.read(reinterpret_cast<char*>(frame), sizeof frame)) {
-        left.push_back(frame[0]);
-        sounding.push_back(std::abs(frame[0]) >= kSilence || std::abs(frame[1]) >= kSilence);
-    }
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<float> samples(bytes.size() / (2 * sizeof(float)) * 2);
+    std::copy_n(bytes.data(), samples.size() * sizeof(float), reinterpret_cast<char*>(samples.data()));
 
-    // Sounding stretches separated by at least kMinGapFrames of silence, each split by pitch.
-    std::vector<Tone> tones;
-    std::size_t i = 0;
-    const std::size_t n = left.size();
-    while (i < n) {
-        while (i < n && !sounding[i])
-            ++i;
-        if (i == n)
-            break;
-        const std::size_t begin = i;
-        std::size_t lastSounding = i;
-        while (i < n && i - lastSounding < kMinGapFrames) {
-            if (sounding[i])
-                lastSounding = i;
-            ++i;
-        }
-        splitByPitch(left, begin, lastSounding + 1, tones);
+    const std::vector<Tone> tones = findTones(samples);
+    std::vector<double> gaps = gapsMs(tones);
+    // The last tone may still be growing in a recording being written; the change into it is
+    // complete once it has begun, so every gap counts.
+    if (wanted >= 0 && long(gaps.size()) > wanted)
+        gaps.resize(std::size_t(wanted));
+    for (std::size_t g = 0; g < gaps.size(); ++g) {
+        const Tone& before = tones[g];
+        std::printf("change %2zu: %6.0f Hz -> %6.0f Hz  tone %7.1f ms  gap %7.2f ms\n", g + 1, before.pitch,
+                    tones[g + 1].pitch, 1000.0 * double(before.end - before.begin) / kRecordingRate, gaps[g]);
     }
-    // The last tone may still be growing in a recording being written: it is not a complete tone,
-    // but the change into it is complete once it has begun.
-    std::vector<double> gaps;
-    for (std::size_t t = 1; t < tones.size(); ++t) {
-        if (wanted >= 0 && long(gaps.size()) == wanted)
-            break;
-        const double ms = 1000.0 * double(tones[t].begin - tones[t - 1].end) / kRate;
-        gaps.push_back(ms);
-        std::printf("change %2zu: %6.0f Hz -> %6.0f Hz  tone %7.1f ms  gap %7.2f ms\n", gaps.size(),
-                    tones[t - 1].pitch, tones[t].pitch, 1000.0 * double(tones[t - 1].end - tones[t - 1].begin) / kRate,
-                    ms);
-    }
-    if (!gaps.empty()) {
+    if (gaps.empty()) {
+        std::printf("changes 0\n");
+    } else {
         std::vector<double> sorted = gaps;
         std::sort(sorted.begin(), sorted.end());
         const std::size_t m = sorted.size();
@@ -142,8 +55,6 @@ int main(int argc, char** argv)
             sum += g;
         std::printf("changes %zu  median_gap_ms %.2f  max_gap_ms %.2f  mean_gap_ms %.2f\n", m, median, sorted.back(),
                     sum / double(m));
-    } else {
-        std::printf("changes 0\n");
     }
     return wanted >= 0 && long(gaps.size()) < wanted ? 3 : 0;
 }
