@@ -12,6 +12,7 @@ packages=(
   fonts-ipafont-gothic
   libgtest-dev
   ffmpeg
+  libglib2.0-bin # gio: the tests start the desktop entry with it, as a desktop would
 )
 packages+=("$@")
 

@@ -1,8 +1,22 @@
 #!/usr/bin/env bash
 # Builds Zuvelo and starts it from the staged program folder, where the build put the executable
-# beside a demo library of our own pieces. It plays them; closing the window saves its settings
-# there (muini.dat).
+# beside a demo library of our own pieces (build/default/stage). It plays them; closing the window
+# saves its settings there (muini.dat). Usage: scripts/run.sh
+#
+# Only the program and the demo are built, so the first run is quick; scripts/test.sh builds the
+# rest in the same build folder. Without a display (neither DISPLAY nor WAYLAND_DISPLAY set) the
+# player runs on Qt's offscreen platform: no window, but the music plays all the same. Ctrl-C or
+# SIGTERM closes it the way closing the window does (the player itself replaces this script).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=$(scripts/build.sh | tail -n 1)
+
+scripts/install-deps.sh >&2
+build=build/default
+cmake -S . -B "$build" -G Ninja -DZUVELO_SANITIZE= >&2
+cmake --build "$build" -j "$(nproc)" --target zuvelo zuvelo_demo >&2
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "zuvelo: no display (DISPLAY and WAYLAND_DISPLAY are unset), so no window: playing on Qt's offscreen platform; Ctrl-C stops it" >&2
+  export QT_QPA_PLATFORM=offscreen
+fi
 exec "$build/stage/zuvelo"
