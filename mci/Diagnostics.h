@@ -5,13 +5,14 @@
 //
 // Threads: like mci.h, the caller's user-interface thread (mciUnderrunCount: any thread).
 
-// How many times a playing device's buffer ran dry before its end, since the process started.
-// Each time the output padded with silence.
+// How many times a playing device's buffer ran dry between its first frame and its end, since the
+// process started. Each time the output padded a callback with silence.
 unsigned long long mciUnderrunCount();
 
 // Microseconds from the start of the open command of deviceName (as written in the command,
 // quotes included) to the first sample of it handed to the sound output; -1 when it has not
-// played yet or is not open.
+// played yet or is not open. The output takes samples once a callback (mciOutputBufferFrames()
+// frames), so beyond the open itself this includes the wait for the next callback after play.
 long long mciFirstSampleMicros(const char* deviceName);
 
 // The SDL audio driver the sound output opened ("pulseaudio", "alsa", "disk", "dummy", ...); empty

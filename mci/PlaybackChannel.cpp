@@ -100,8 +100,8 @@ void PlaybackChannel::mixInto(float* out, float* scratch, std::size_t frames)
         if (got < frames) {
             if (endWritten)
                 m_finished.store(true, std::memory_order_release);
-            else
-                countUnderrun();
+            else if (m_playedFrames.load(std::memory_order_relaxed) + std::int64_t(got) > 0)
+                countUnderrun(); // ran dry in the middle; right after a seek it is still starting
         }
     }
     for (std::size_t i = 0; i < got * kOutputChannels; ++i)
