@@ -122,6 +122,42 @@ TEST_F(BadTracksOnRealMedia, theMonitorGivesUpAfterOneRoundAndAButtonPlaysAGoodF
     EXPECT_EQ(player.state.a2, 2);
 }
 
+TEST_F(BadTracksOnRealMedia, aTrackCutShortWhilePlayingEndsAndTheLayerGoesOn)
+{
+    MciMediaControl media;
+    const auto send = [&](const std::string& command) {
+        char reply[256] = "";
+        const unsigned long result = media.sendString(command.c_str(), reply, 255);
+        return result == 0 ? std::string(reply) : "error " + std::to_string(result);
+    };
+    for (const std::string format : {"wav", "wma", "mp3", "mp2"}) {
+        // Another program rewrites the file while it plays: it shrinks to its first kilobyte.
+        const std::string path = folder / ("cut." + format);
+        MediaCorpus::write(path, MediaCorpus::tone(format, 440, 3, scratch.path()));
+        const std::string device = "\"" + path + "\"";
+        ASSERT_EQ(send("open " + device), "") << format;
+        ASSERT_EQ(send("play " + device), "") << format;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ASSERT_EQ(::truncate(path.c_str(), 1024), 0);
+
+        // It ends like any track, neither hanging nor failing (the loop's bound only keeps a hang
+        // from holding the suite).
+        std::string mode;
+        for (int i = 0; i < 150 && mode != "stopped"; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            mode = send("status " + device + " mode");
+        }
+        EXPECT_EQ(mode, "stopped") << format;
+        EXPECT_EQ(send("close " + device), "") << format;
+    }
+    // The layer still plays what comes next.
+    const std::string good = folder / "good.wav";
+    MediaCorpus::write(good, MediaCorpus::tone("wav", 440, 1, scratch.path()));
+    ASSERT_EQ(send("open \"" + good + "\""), "");
+    ASSERT_EQ(send("play \"" + good + "\""), "");
+    EXPECT_EQ(send("status \"" + good + "\" mode"), "playing");
+}
+
 // Starts from folder (whose first track cannot be read) and returns 0 when the readable track
 // played after it, or a number saying what went wrong. Runs in a child process.
 int unreadableIsPassedOver(const std::string& folder)
