@@ -3,17 +3,18 @@
 # beside a demo library of our own pieces (build/default/stage). It plays them; closing the window
 # saves its settings there (muini.dat). Usage: scripts/run.sh
 #
-# Only the program and the demo are built, so the first run is quick; scripts/test.sh builds the
-# rest in the same build folder. Without a display (neither DISPLAY nor WAYLAND_DISPLAY set) the
-# player runs on Qt's offscreen platform: no window, but the music plays all the same. Ctrl-C or
-# SIGTERM closes it the way closing the window does (the player itself replaces this script).
+# Only the program, the demo and the icon are built (enough for cmake --install too), so the first
+# run is quick; scripts/test.sh builds the rest in the same build folder. Without a display
+# (neither DISPLAY nor WAYLAND_DISPLAY set) the player runs on Qt's offscreen platform: no window,
+# but the music plays all the same. Ctrl-C or SIGTERM closes it the way closing the window does
+# (the player replaces this script, so the signals reach it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh >&2
 build=build/default
 cmake -S . -B "$build" -G Ninja -DZUVELO_SANITIZE= >&2
-cmake --build "$build" -j "$(nproc)" --target zuvelo zuvelo_demo >&2
+cmake --build "$build" -j "$(nproc)" --target zuvelo zuvelo_demo zuvelo_icon >&2
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "zuvelo: no display (DISPLAY and WAYLAND_DISPLAY are unset), so no window: playing on Qt's offscreen platform; Ctrl-C stops it" >&2
