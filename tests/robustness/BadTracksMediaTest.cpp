@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -30,6 +32,15 @@ public:
     // Opens sent so far (either letter case), and how many of them succeeded.
     int opens() const { return countOpens(false); }
     int successfulOpens() const { return countOpens(true); }
+    // Device names that opened, in order.
+    std::vector<std::string> openedDevices() const
+    {
+        std::vector<std::string> names;
+        for (const auto& [command, result] : m_sent)
+            if (result == 0 && (command.starts_with("Open ") || command.starts_with("open ")))
+                names.push_back(command.substr(5));
+        return names;
+    }
     std::string status(const std::string& device)
     {
         char reply[256] = "";
@@ -120,6 +131,36 @@ TEST_F(BadTracksOnRealMedia, theMonitorGivesUpAfterOneRoundAndAButtonPlaysAGoodF
     // When it ends, the round of bad tracks that follows leads back to it.
     ASSERT_TRUE(player.tickUntil([&] { return player.media.successfulOpens() == 2; }, 100));
     EXPECT_EQ(player.state.a2, 2);
+}
+
+TEST_F(BadTracksOnRealMedia, tracksWithOddNamesPlayInTurn)
+{
+    // Names the command strings must carry intact: quotes, words of the command language, bytes
+    // that are not UTF-8, a line break, blanks at both ends, the longest name a folder allows.
+    const std::vector<std::string> names = {
+        "with \"quotes\" inside.wav", "seek to start play.mp3", "x\" mode.wav", "\xff\xfe not utf-8 \xe9.wav",
+        "new\nline.mp2",               "  blanks  .wav",         std::string(251, 'n') + ".wav",
+        "-dash & semicolon;.mid"};
+    std::map<std::string, std::vector<std::uint8_t>> tones;
+    for (const std::string& name : names) {
+        const std::string format = name.substr(name.rfind('.') + 1);
+        if (!tones.contains(format))
+            tones[format] = MediaCorpus::tone(format, 440, 0.3, scratch.path());
+        folder.write("Odd/" + name); // placeholders first, as a folder fills
+    }
+    for (const std::string& name : names)
+        MediaCorpus::write(folder / ("Odd/" + name), tones.at(name.substr(name.rfind('.') + 1)));
+    folder.write("muini.dat", "1," + std::to_string(names.size()) + "\r\n");
+
+    RealMediaPlayer player(folder.path());
+    ASSERT_EQ(player.state.nmax, static_cast<int>(names.size()));
+    ASSERT_TRUE(player.tickUntil([&] { return player.media.successfulOpens() == static_cast<int>(names.size()); },
+                                 300));
+    std::set<std::string> opened;
+    for (const std::string& device : player.media.openedDevices())
+        opened.insert(device);
+    for (const std::string& name : names)
+        EXPECT_TRUE(opened.contains("\"" + folder.path() + "/Odd/" + name + "\"")) << name;
 }
 
 TEST_F(BadTracksOnRealMedia, aTrackCutShortWhilePlayingEndsAndTheLayerGoesOn)
