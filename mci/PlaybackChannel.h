@@ -39,6 +39,10 @@ struct ChannelSnapshot {
 // hangs (a network file system) holds up only its own device, which close can cut short through
 // the source's abort.
 //
+// Only close waits for the decoding thread, and it first aborts the source's read (FFmpeg's
+// interrupt callback), so a read stuck on a dead file system cannot hold it; play, pause, stop and
+// seek only flip state and wake the thread, so they never wait on a decoder.
+//
 // Threads: the public functions except mixInto() belong to the user-interface thread; mixInto()
 // to the output callback. Lock order: SoundOutput's channel lock, then m_mutex.
 class PlaybackChannel {
