@@ -38,7 +38,8 @@ fi
 
 options=(-max_total_time="$seconds" -artifact_prefix="$artifacts/" -print_final_stats=1)
 case "$name" in
-  command_parser_fuzzer|command_string_fuzzer) options+=(-dict="$PWD/bench/fuzz/command.dict") # absolute: the fuzzer changes folder ;;
+  # By absolute path: the command string fuzzer changes its working folder before reading it.
+  command_parser_fuzzer|command_string_fuzzer) options+=(-dict="$PWD/bench/fuzz/command.dict") ;;
   media_file_fuzzer) options+=(-max_len=65536 -timeout=20) ;;
 esac
 # The settings and list writers sync their files to disk; a memory-backed scratch folder keeps
