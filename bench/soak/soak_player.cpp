@@ -106,7 +106,14 @@ int main(int argc, char** argv)
     long actions = 0;
     bool paused = false;
     QTimer clicker;
+    unsigned long long underrunsSeen = 0;
     QObject::connect(&clicker, &QTimer::timeout, [&] {
+        // Where an underrun happened: the track playing (or just left) when the count grew.
+        if (const unsigned long long now = mciUnderrunCount(); now != underrunsSeen) {
+            std::printf("underrun near change %ld, track %s\n", media.changes, player.state().SoundFile.c_str());
+            std::fflush(stdout);
+            underrunsSeen = now;
+        }
         if (baseline.changes == 0 && media.changes >= baselineAt)
             baseline = measure(media.changes);
         if (media.changes >= target) {
