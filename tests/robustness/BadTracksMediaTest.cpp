@@ -171,10 +171,12 @@ TEST_F(BadTracksOnRealMedia, aTrackCutShortWhilePlayingEndsAndTheLayerGoesOn)
         const unsigned long result = media.sendString(command.c_str(), reply, 255);
         return result == 0 ? std::string(reply) : "error " + std::to_string(result);
     };
-    for (const std::string format : {"wav", "wma", "mp3", "mp2"}) {
+    // PCM and compressed frames: the two ways FFmpeg's reader meets the cut. The tracks are longer
+    // than the two seconds a device decodes ahead, so the decoder does run into the cut.
+    for (const std::string format : {"wav", "mp3"}) {
         // Another program rewrites the file while it plays: it shrinks to its first kilobyte.
         const std::string path = folder / ("cut." + format);
-        MediaCorpus::write(path, MediaCorpus::tone(format, 440, 3, scratch.path()));
+        MediaCorpus::write(path, MediaCorpus::tone(format, 440, 6, scratch.path()));
         const std::string device = "\"" + path + "\"";
         ASSERT_EQ(send("open " + device), "") << format;
         ASSERT_EQ(send("play " + device), "") << format;
