@@ -7,6 +7,7 @@
 #include "SignalCloser.h"
 
 #include "library/EventYield.h"
+#include "player/FileReplacement.h"
 #include "mci/Diagnostics.h"
 #include "mci/SoundFont.h"
 #include "mci/mci.h"
@@ -41,6 +42,10 @@ int runProgram(int argc, char** argv)
     const InstanceLock lock(pare);
     if (!lock.acquired())
         return 0;
+    // A copy killed while it wrote its settings or list may have left a temporary file; holding the
+    // lock, no writer of this folder can be at work now.
+    removeLeftoverReplacements(pare + "/muini.dat");
+    removeLeftoverReplacements(pare + "/list.csv");
 
     QApplication app(argc, argv);
     mciSetSoundFontFolder(pare.c_str());

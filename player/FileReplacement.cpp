@@ -3,7 +3,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zuvelo {
@@ -38,7 +40,40 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// True for the names replaceFileContents gives its temporary files: prefix, digits, '-', digits.
+bool isTemporaryName(const std::string& name, const std::string& prefix)
+{
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    const std::string rest = name.substr(prefix.size());
+    const auto dash = rest.find('-');
+    const auto allDigits = [](const std::string& text) {
+        return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    return dash != std::string::npos && allDigits(rest.substr(0, dash)) && allDigits(rest.substr(dash + 1));
+}
+
 } // namespace
+
+void removeLeftoverReplacements(const std::string& path)
+{
+    const std::string folder = folderOf(path);
+    const auto slash = path.rfind('/');
+    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!isTemporaryName(name, prefix))
+            continue;
+        const std::string full = (folder == "/" ? "" : folder) + "/" + name;
+        struct stat info {};
+        if (::lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            ::unlink(full.c_str());
+    }
+    ::closedir(dir);
+}
 
 std::optional<std::string> replaceFileContents(const std::string& path, const std::string& bytes)
 {

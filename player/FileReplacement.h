@@ -14,4 +14,9 @@ namespace zuvelo {
 // the same path at the same time.
 std::optional<std::string> replaceFileContents(const std::string& path, const std::string& bytes);
 
+// Deletes the temporary files that a writer of path killed before its rename left behind (path +
+// ".tmp" + pid + "-" + counter, regular files only). Only safe while no other process may be
+// replacing path: the program calls it at start-up, holding its folder's single-instance lock.
+void removeLeftoverReplacements(const std::string& path);
+
 } // namespace zuvelo

@@ -63,11 +63,14 @@ TEST(Program, aSecondCopyFromTheSameFolderEndsAtOnceAndSilently)
     auto first = folder.start("first.log");
     ASSERT_TRUE(waitUntil([&] { return holdsFolderLock(first->pid(), folder.path()); }));
 
+    // A settings write of the first copy in progress, as the second copy would see it.
+    folder.write("muini.dat.tmp4242-0", "1,");
     auto second = folder.start("second.log");
     ASSERT_TRUE(second->waitForExit());
     EXPECT_EQ(second->exitCode(), 0);
     EXPECT_EQ(folder.read("second.log"), "");
     EXPECT_TRUE(first->running());
+    EXPECT_TRUE(fs::exists(folder.path() + "/muini.dat.tmp4242-0")) << "only the lock holder cleans up";
 
     // A copy in another folder runs beside it.
     ProgramFolder other;
@@ -91,9 +94,13 @@ TEST(Program, aKilledCopyDoesNotBlockTheNextStart)
     killed->signal(SIGKILL);
     ASSERT_TRUE(killed->waitForExit());
     EXPECT_FALSE(fs::exists(folder.path() + "/muini.dat")) << "a killed program saves nothing";
+    // What a copy killed in the middle of writing its settings leaves behind.
+    folder.write("muini.dat.tmp4242-0", "1,");
 
     auto next = folder.start("next.log");
     ASSERT_TRUE(waitUntil([&] { return holdsFolderLock(next->pid(), folder.path()); }));
+    EXPECT_TRUE(waitUntil([&] { return !fs::exists(folder.path() + "/muini.dat.tmp4242-0"); }))
+        << "the next start removes a killed writer's temporary file";
     next->signal(SIGINT);
     ASSERT_TRUE(next->waitForExit());
     EXPECT_EQ(next->exitCode(), 0);
