@@ -1,5 +1,5 @@
 #include "HandlerRig.h"
-#include "TempFolder.h"
+#include "TemporaryFolder.h"
 
 #include "app/PlayerApp.h"
 #include "library/EventYield.h"
@@ -20,7 +20,7 @@ namespace {
 
 // Two tracks in one album, in-order mode, track 1 saved: start-up starts track 2.
 struct AppRig {
-    TempFolder folder;
+    TemporaryFolder folder;
     ReactiveMedia media;
     std::unique_ptr<PlayerApp> app;
     int endProgramCalls = 0;

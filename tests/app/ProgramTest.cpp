@@ -1,71 +1,38 @@
 // The real program in real processes: the single-instance rule, and one run end to end on the
 // real media layer through SDL's disk audio driver.
-#include "ChildProcess.h"
-#include "TempFolder.h"
+#include "ProgramFolder.h"
+#include "ProgramRun.h"
+#include "ToneTrack.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
+#include <memory>
 
 namespace zuvelo::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A program folder holding a copy of the built executable and nothing else.
-struct ProgramFolder : TempFolder {
-    std::string program;
-    ProgramFolder()
-    {
-        program = path() + "/zuvelo";
-        fs::copy_file(ZUVELO_EXECUTABLE, program);
-    }
-    std::unique_ptr<ChildProcess> start(const std::string& outputName,
-                                        const std::vector<std::string>& environment = {"SDL_AUDIODRIVER=dummy"}) const
-    {
-        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen"};
-        env.insert(env.end(), environment.begin(), environment.end());
-        return std::make_unique<ChildProcess>(program, env, path() + "/" + outputName);
-    }
-};
-
-// True when process pid holds an flock on the folder (read from /proc/locks).
-bool holdsFolderLock(pid_t pid, const std::string& folder)
+// The program started from folder with SDL's dummy (or the given) audio driver; its stdout and
+// stderr go in turn to outputName in the folder.
+std::unique_ptr<ProgramRun> start(const ProgramFolder& folder, const std::string& outputName,
+                                  const std::vector<std::string>& environment = {"SDL_AUDIODRIVER=dummy"})
 {
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0)
-        return false;
-    std::ifstream locks("/proc/locks");
-    std::string line;
-    while (std::getline(locks, line)) {
-        // "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF"
-        std::istringstream in(line);
-        std::string number, kind, mode, access, device;
-        pid_t holder = 0;
-        in >> number >> kind >> mode >> access >> holder >> device;
-        if (kind != "FLOCK" || holder != pid)
-            continue;
-        const std::string inode = device.substr(device.rfind(':') + 1);
-        if (inode == std::to_string(st.st_ino))
-            return true;
-    }
-    return false;
+    return std::make_unique<ProgramRun>(folder.program, environment, folder / outputName,
+                                        ProgramRun::Stderr::WithStdout);
 }
 
 TEST(Program, aSecondCopyFromTheSameFolderEndsAtOnceAndSilently)
 {
     ProgramFolder folder;
-    auto first = folder.start("first.log");
-    ASSERT_TRUE(waitUntil([&] { return holdsFolderLock(first->pid(), folder.path()); }));
+    auto first = start(folder, "first.log");
+    ASSERT_TRUE(eventually([&] { return holdsFolderLock(first->pid(), folder.path()); }));
 
     // A settings write of the first copy in progress, as the second copy would see it.
     folder.write("muini.dat.tmp4242-0", "1,");
-    auto second = folder.start("second.log");
+    auto second = start(folder, "second.log");
     ASSERT_TRUE(second->waitForExit());
     EXPECT_EQ(second->exitCode(), 0);
     EXPECT_EQ(folder.read("second.log"), "");
@@ -74,11 +41,11 @@ TEST(Program, aSecondCopyFromTheSameFolderEndsAtOnceAndSilently)
 
     // A copy in another folder runs beside it.
     ProgramFolder other;
-    auto elsewhere = other.start("elsewhere.log");
-    EXPECT_TRUE(waitUntil([&] { return holdsFolderLock(elsewhere->pid(), other.path()); }));
+    auto elsewhere = start(other, "elsewhere.log");
+    EXPECT_TRUE(eventually([&] { return holdsFolderLock(elsewhere->pid(), other.path()); }));
     EXPECT_TRUE(first->running());
 
-    for (ChildProcess* p : {first.get(), elsewhere.get()}) {
+    for (ProgramRun* p : {first.get(), elsewhere.get()}) {
         p->signal(SIGTERM);
         ASSERT_TRUE(p->waitForExit());
         EXPECT_EQ(p->exitCode(), 0);
@@ -89,77 +56,22 @@ TEST(Program, aSecondCopyFromTheSameFolderEndsAtOnceAndSilently)
 TEST(Program, aKilledCopyDoesNotBlockTheNextStart)
 {
     ProgramFolder folder;
-    auto killed = folder.start("killed.log");
-    ASSERT_TRUE(waitUntil([&] { return holdsFolderLock(killed->pid(), folder.path()); }));
+    auto killed = start(folder, "killed.log");
+    ASSERT_TRUE(eventually([&] { return holdsFolderLock(killed->pid(), folder.path()); }));
     killed->signal(SIGKILL);
     ASSERT_TRUE(killed->waitForExit());
     EXPECT_FALSE(fs::exists(folder.path() + "/muini.dat")) << "a killed program saves nothing";
     // What a copy killed in the middle of writing its settings leaves behind.
     folder.write("muini.dat.tmp4242-0", "1,");
 
-    auto next = folder.start("next.log");
-    ASSERT_TRUE(waitUntil([&] { return holdsFolderLock(next->pid(), folder.path()); }));
-    EXPECT_TRUE(waitUntil([&] { return !fs::exists(folder.path() + "/muini.dat.tmp4242-0"); }))
+    auto next = start(folder, "next.log");
+    ASSERT_TRUE(eventually([&] { return holdsFolderLock(next->pid(), folder.path()); }));
+    EXPECT_TRUE(eventually([&] { return !fs::exists(folder.path() + "/muini.dat.tmp4242-0"); }))
         << "the next start removes a killed writer's temporary file";
     next->signal(SIGINT);
     ASSERT_TRUE(next->waitForExit());
     EXPECT_EQ(next->exitCode(), 0);
     EXPECT_TRUE(fs::exists(folder.path() + "/muini.dat"));
-}
-
-// Which of the given frequencies dominates each 50 ms of 48 kHz stereo float audio, with runs of
-// the same tone merged and silence and short blips dropped.
-std::vector<double> toneSequence(const std::string& rawFile, const std::vector<double>& frequencies)
-{
-    constexpr int kRate = 48000;
-    constexpr int kWindow = kRate / 20;
-    std::ifstream in(rawFile, std::ios::binary);
-    std::vector<float> frames;
-    std::array<float, 2> frame{};
-    while (in.read(reinterpret_cast<char*>(frame.data()), sizeof frame))
-        frames.push_back(frame[0]);
-
-    std::vector<double> labels;
-    for (std::size_t start = 0; start + kWindow <= frames.size(); start += kWindow) {
-        double energy = 0;
-        for (int i = 0; i < kWindow; ++i)
-            energy += double(frames[start + i]) * frames[start + i];
-        if (std::sqrt(energy / kWindow) < 0.01) {
-            labels.push_back(0);
-            continue;
-        }
-        // Goertzel power of each candidate frequency.
-        double best = 0, bestPower = 0, secondPower = 0;
-        for (double f : frequencies) {
-            const double coefficient = 2 * std::cos(2 * M_PI * f / kRate);
-            double s1 = 0, s2 = 0;
-            for (int i = 0; i < kWindow; ++i) {
-                const double s0 = frames[start + i] + coefficient * s1 - s2;
-                s2 = s1;
-                s1 = s0;
-            }
-            const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-            if (power > bestPower) {
-                secondPower = bestPower;
-                bestPower = power;
-                best = f;
-            } else if (power > secondPower) {
-                secondPower = power;
-            }
-        }
-        labels.push_back(bestPower > 10 * secondPower ? best : 0);
-    }
-
-    std::vector<double> tones;
-    for (std::size_t i = 0; i < labels.size();) {
-        std::size_t j = i;
-        while (j < labels.size() && labels[j] == labels[i])
-            ++j;
-        if (labels[i] != 0 && j - i >= 3 && (tones.empty() || tones.back() != labels[i]))
-            tones.push_back(labels[i]);
-        i = j;
-    }
-    return tones;
 }
 
 TEST(Program, playsThreeTonesInOrderFromTheSavedTrackAndSavesTheTrackPlayingAtClose)
@@ -188,10 +100,10 @@ TEST(Program, playsThreeTonesInOrderFromTheSavedTrackAndSavesTheTrackPlayingAtCl
     folder.write("muini.dat", "1,1\r\n");
 
     const std::string audio = folder.path() + "/audio.raw";
-    auto player = folder.start("player.log", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio});
+    auto player = start(folder, "player.log", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio});
     // Two track changes: the third tone has begun.
     const auto played = [&] { return toneSequence(audio, {440, 700, 1100}); };
-    ASSERT_TRUE(waitUntil([&] { return played().size() >= 3; }, std::chrono::seconds(120)))
+    ASSERT_TRUE(eventually([&] { return played().size() >= 3; }, std::chrono::seconds(120)))
         << folder.read("player.log");
     player->signal(SIGTERM);
     ASSERT_TRUE(player->waitForExit());

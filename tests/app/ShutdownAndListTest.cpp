@@ -1,5 +1,5 @@
 #include "HandlerRig.h"
-#include "TempFolder.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace zuvelo::testing {
 namespace {
 
 struct FolderRig : HandlerRig {
-    TempFolder folder;
+    TemporaryFolder folder;
     FolderRig(int nmax, int mode, int track)
     {
         playing(nmax, mode, track);

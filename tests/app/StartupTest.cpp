@@ -1,5 +1,5 @@
 #include "HandlerRig.h"
-#include "TempFolder.h"
+#include "TemporaryFolder.h"
 
 #include "app/Startup.h"
 
@@ -10,7 +10,7 @@ namespace {
 
 // Start-up on a fake window over a real folder; the media layer only records.
 struct StartupRig : HandlerRig {
-    TempFolder folder;
+    TemporaryFolder folder;
 
     void load() { formLoad(ctx, folder.path()); }
     std::string device(const std::string& entry) const { return "\"" + folder.path() + entry + "\""; }

@@ -1,10 +1,10 @@
 // The installed program folder as a user meets it: installed with cmake --install, copied into a
 // folder of music elsewhere, started from its desktop entry and directly.
-#include "ChildProcess.h"
 #include "DiskAudio.h"
 #include "ProgramOutput.h"
+#include "ProgramRun.h"
 #include "Shell.h"
-#include "TempFolder.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,7 @@ pid_t processRunning(const fs::path& program)
 
 TEST(InstalledFolder, holdsTheProgramItsIconAndADesktopEntryForThatFolderAndNoSubfolder)
 {
-    TempFolder work;
+    TemporaryFolder work;
     const std::string prefix = work.path() + "/Zuvelo";
     ASSERT_EQ(std::system((shellQuoted(CMAKE_COMMAND) + " --install " + shellQuoted(ZUVELO_BUILD_DIR) + " --prefix " +
                            shellQuoted(prefix) + " > " + shellQuoted(work.path() + "/install.log") + " 2>&1")
@@ -77,7 +77,7 @@ TEST(InstalledFolder, holdsTheProgramItsIconAndADesktopEntryForThatFolderAndNoSu
 
 TEST(InstalledFolder, aCopyInAFolderOfMusicStartsFromItsDesktopEntryPlaysAndClosesCleanly)
 {
-    TempFolder work;
+    TemporaryFolder work;
     const std::string prefix = work.path() + "/prefix";
     ASSERT_EQ(std::system((shellQuoted(CMAKE_COMMAND) + " --install " + shellQuoted(ZUVELO_BUILD_DIR) + " --prefix " +
                            shellQuoted(prefix) + " > /dev/null 2>&1")
@@ -120,20 +120,21 @@ TEST(InstalledFolder, aCopyInAFolderOfMusicStartsFromItsDesktopEntryPlaysAndClos
               0)
         << work.read("launched.log");
     pid_t launched = 0;
-    ASSERT_TRUE(waitUntil([&] { return (launched = processRunning(music + "/zuvelo")) != 0; }))
+    ASSERT_TRUE(eventually([&] { return (launched = processRunning(music + "/zuvelo")) != 0; }))
         << work.read("launched.log");
-    ASSERT_TRUE(waitUntil([&] { return hasSound(launchedAudio); })) << work.read("launched.log");
+    ASSERT_TRUE(eventually([&] { return hasSound(launchedAudio); })) << work.read("launched.log");
     ::kill(launched, SIGTERM);
     // Closed like a window: the settings are written in the copy's folder (random mode, the one track).
-    ASSERT_TRUE(waitUntil([&] { return processRunning(music + "/zuvelo") == 0; }));
+    ASSERT_TRUE(eventually([&] { return processRunning(music + "/zuvelo") == 0; }));
     EXPECT_EQ(work.read(fs::relative(music, work.path()).string() + "/muini.dat"), "0,1\r\n");
 
     // Started directly: one line at start names the output's driver and the folder's own
     // soundfont, and SIGTERM ends it with status 0.
     fs::remove(music + "/muini.dat");
     const std::string directAudio = work.path() + "/direct.raw";
-    ChildProcess player(music + "/zuvelo", {"SDL_DISKAUDIOFILE=" + directAudio}, work.path() + "/direct.log");
-    ASSERT_TRUE(waitUntil([&] { return hasSound(directAudio) || !player.running(); })) << work.read("direct.log");
+    ProgramRun player(music + "/zuvelo", {"SDL_DISKAUDIOFILE=" + directAudio}, work / "direct.log",
+                      ProgramRun::Stderr::WithStdout);
+    ASSERT_TRUE(eventually([&] { return hasSound(directAudio) || !player.running(); })) << work.read("direct.log");
     player.signal(SIGTERM);
     ASSERT_TRUE(player.waitForExit());
     EXPECT_EQ(player.exitCode(), 0) << work.read("direct.log");

@@ -1,10 +1,10 @@
 // The staged program folder that scripts/run.sh starts: the executable beside a demo library that
 // shows every format the player takes, and the real program playing each piece of it.
-#include "ChildProcess.h"
 #include "DiskAudio.h"
 #include "ProgramOutput.h"
+#include "ProgramRun.h"
 #include "Shell.h"
-#include "TempFolder.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ TEST(StagedFolder, holdsTheProgramAndADemoPieceInEveryFormatThePlayerTakes)
 
 TEST(StagedFolder, theProgramPlaysEachDemoPiece)
 {
-    TempFolder folder;
+    TemporaryFolder folder;
     fs::copy(ZUVELO_STAGE_DIR, folder.path(), fs::copy_options::recursive);
     // The scan takes the files in the folder's own order, which fixes each piece's track number.
     std::vector<std::string> pieces;
@@ -77,10 +77,9 @@ TEST(StagedFolder, theProgramPlaysEachDemoPiece)
         const std::size_t before = track == 1 ? pieces.size() : track - 1;
         folder.write("muini.dat", "1," + std::to_string(before) + "\r\n");
         const std::string audio = folder.path() + "/audio" + std::to_string(track) + ".raw";
-        ChildProcess player(folder.path() + "/zuvelo",
-                            {"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio},
-                            folder.path() + "/player.log");
-        ASSERT_TRUE(waitUntil([&] { return hasSound(audio) || !player.running(); })) << folder.read("player.log");
+        ProgramRun player(folder / "zuvelo", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio},
+                          folder / "player.log", ProgramRun::Stderr::WithStdout);
+        ASSERT_TRUE(eventually([&] { return hasSound(audio) || !player.running(); })) << folder.read("player.log");
         EXPECT_TRUE(player.running()) << folder.read("player.log");
         player.signal(SIGTERM);
         ASSERT_TRUE(player.waitForExit());

@@ -1,6 +1,7 @@
 // The real program on a library nobody curated: damaged, vanished and impostor files of every
 // format among good ones, and a library where nothing plays at all.
 #include "MediaCorpus.h"
+#include "ProgramFolder.h"
 #include "ProgramRun.h"
 #include "ToneTrack.h"
 
@@ -54,7 +55,7 @@ std::map<std::string, Bytes> damagedShapes(const std::string& format, const std:
 TEST(BadLibrary, everyGoodTrackPlaysInTurnAndEveryBadOneIsPassedOver)
 {
     ProgramFolder folder;
-    WorkFolder scratch;
+    TemporaryFolder scratch;
     const std::string mixed = folder / "Mixed";
     // Placeholders first, so that the scan order (and with it every track number) is known
     // before any content is written under the same names.
@@ -189,7 +190,7 @@ private:
 TEST(BadLibrary, aLibraryOfOnlyBadTracksIsTriedOnceAndTheProgramStaysResponsive)
 {
     ProgramFolder folder;
-    WorkFolder scratch;
+    TemporaryFolder scratch;
     const std::string bad = folder / "Bad";
     std::vector<std::string> names;
     unsigned seed = 100;

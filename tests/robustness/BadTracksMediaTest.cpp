@@ -2,7 +2,7 @@
 // library of bad tracks: the monitor gives up after one round, and the buttons bring playback back
 // once a good file is there.
 #include "MediaCorpus.h"
-#include "WorkFolder.h"
+#include "TemporaryFolder.h"
 
 #include "FakeForm.h"
 #include "app/MciMediaControl.h"
@@ -91,8 +91,8 @@ struct RealMediaPlayer {
 class BadTracksOnRealMedia : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("SDL_AUDIODRIVER", "dummy", 1); }
-    WorkFolder folder;
-    WorkFolder scratch;
+    TemporaryFolder folder;
+    TemporaryFolder scratch;
 };
 
 TEST_F(BadTracksOnRealMedia, theMonitorGivesUpAfterOneRoundAndAButtonPlaysAGoodFileAgain)

@@ -1,5 +1,6 @@
 // The settings survive a program killed at any moment of shut-down, and a disk that is full when
 // they are written.
+#include "ProgramFolder.h"
 #include "ProgramRun.h"
 #include "MediaCorpus.h"
 
@@ -57,7 +58,7 @@ std::string line(int a1, int a2)
 
 TEST(SettingsCrash, aWriterKilledAtAnyMomentLeavesTheLastWholeSettings)
 {
-    WorkFolder folder;
+    TemporaryFolder folder;
     folder.write("muini.dat", line(0, 0));
     std::mt19937 random(20261206);
     int last = 0;     // the newest track number a reader has seen so far
@@ -115,7 +116,7 @@ TEST(SettingsCrash, aWriterKilledAtAnyMomentLeavesTheLastWholeSettings)
 struct OneTrackFolder : ProgramFolder {
     explicit OneTrackFolder(const std::string& base = {}) : ProgramFolder(base)
     {
-        WorkFolder scratch;
+        TemporaryFolder scratch;
         fs::create_directories(path() + "/Music");
         MediaCorpus::write(path() + "/Music/one.wav", MediaCorpus::tone("wav", 440, 0.5, scratch.path()));
     }
@@ -128,7 +129,7 @@ const std::string kNewSettings = line(2, 1);
 
 TEST(SettingsCrash, theProgramKilledDuringShutDownLeavesTheOldOrTheNewSettingsWhole)
 {
-    WorkFolder logs;
+    TemporaryFolder logs;
     OneTrackFolder folder;
     std::mt19937 random(1206);
     int sawOld = 0, sawNew = 0;
@@ -166,10 +167,10 @@ TEST(SettingsCrash, theProgramKilledDuringShutDownLeavesTheOldOrTheNewSettingsWh
 // stderr goes through a pipe: a file-size limit applies to files only.
 void expectCleanEndWithOldSettings(const OneTrackFolder& folder, const std::function<void()>& beforeExec = {})
 {
-    WorkFolder logs;
+    TemporaryFolder logs;
     int errors[2];
     ASSERT_EQ(::pipe(errors), 0);
-    ProgramRun player(folder.program, {"SDL_AUDIODRIVER=dummy"}, logs / "player.log", [&] {
+    ProgramRun player(folder.program, {"SDL_AUDIODRIVER=dummy"}, logs / "player.log", ProgramRun::Stderr::ToErrFile, [&] {
         ::dup2(errors[1], 2);
         if (beforeExec)
             beforeExec();
@@ -192,7 +193,7 @@ void expectCleanEndWithOldSettings(const OneTrackFolder& folder, const std::func
 
 TEST(SettingsCrash, aFullDiskAtShutDownKeepsTheOldSettingsAndTheProgramEndsNormally)
 {
-    WorkFolder mountPoint;
+    TemporaryFolder mountPoint;
     const auto programSize = fs::file_size(ZUVELO_EXECUTABLE);
     const std::string size = "size=" + std::to_string(programSize + (4 << 20));
     if (::mount("tmpfs", mountPoint.path().c_str(), "tmpfs", 0, size.c_str()) != 0)

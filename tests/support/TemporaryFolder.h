@@ -1,25 +1,27 @@
 #pragma once
 
 #include <cstdlib>
-#include <iterator>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 
 namespace zuvelo::testing {
 
-// A fresh folder under $TMPDIR (or /tmp), removed with everything in it when the object goes.
+// A fresh folder, removed with everything in it when the object goes: under $TMPDIR (or /tmp), or
+// under base when one is given (a small file system the test mounted, say).
 // Paths are bytes, as the player keeps them: path() has no trailing separator.
 class TemporaryFolder {
 public:
-    TemporaryFolder()
+    explicit TemporaryFolder(const std::string& base = {})
     {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/zuvelo-test-XXXXXX";
+        const char* tmp = std::getenv("TMPDIR");
+        const std::string parent = !base.empty() ? base : tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+        std::string pattern = parent + "/zuvelo-test-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot create a temporary folder");
+            throw std::runtime_error("cannot create a temporary folder under " + parent);
         m_path = pattern;
     }
     ~TemporaryFolder()
@@ -31,6 +33,7 @@ public:
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
     const std::string& path() const { return m_path; }
+    std::string operator/(const std::string& relativePath) const { return m_path + "/" + relativePath; }
 
     // Creates relativePath (and the folders on the way) holding exactly these bytes.
     void write(const std::string& relativePath, const std::string& bytes = {}) const

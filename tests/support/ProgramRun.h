@@ -1,11 +1,8 @@
 #pragma once
 
-#include "WorkFolder.h"
-
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <sys/wait.h>
@@ -31,13 +28,18 @@ bool eventually(Condition condition, std::chrono::milliseconds timeout = std::ch
     return true;
 }
 
-// One run of the built program, on Qt's offscreen platform, its stdout going to outputFile and its
-// stderr to outputFile + ".err". beforeExec runs in the child between fork and exec (resource limits, signal
-// dispositions); it must only make async-signal-safe calls.
+// One run of a program on Qt's offscreen platform, with extra environment variables, its stdout
+// going to outputFile and its stderr to outputFile + ".err" (or into outputFile too, in turn with
+// stdout, for Stderr::WithStdout). beforeExec runs in the child between fork and exec (resource
+// limits, signal dispositions); it must only make async-signal-safe calls. The destructor kills a
+// program still running. Use from one thread.
 class ProgramRun {
 public:
+    enum class Stderr { ToErrFile, WithStdout };
+
     ProgramRun(const std::string& program, const std::vector<std::string>& extraEnvironment,
-               const std::string& outputFile, const std::function<void()>& beforeExec = {})
+               const std::string& outputFile, Stderr stderrGoes = Stderr::ToErrFile,
+               const std::function<void()>& beforeExec = {})
     {
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e)
@@ -59,8 +61,12 @@ public:
 
         m_pid = ::fork();
         if (m_pid == 0) {
-            ::dup2(::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-            ::dup2(::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+            const int out = ::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(out, 1);
+            if (stderrGoes == Stderr::WithStdout)
+                ::dup2(out, 2);
+            else
+                ::dup2(::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
             if (beforeExec)
                 beforeExec();
             ::execve(path.c_str(), argv, envp.data());
@@ -86,6 +92,7 @@ public:
             m_exited = true;
         return !m_exited;
     }
+    // Waits for the end; true when it came within the timeout.
     bool waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(60))
     {
         return eventually([this] { return !running(); }, timeout);
@@ -97,16 +104,6 @@ private:
     pid_t m_pid = -1;
     int m_status = 0;
     bool m_exited = false;
-};
-
-// A program folder holding a copy of the built executable.
-struct ProgramFolder : WorkFolder {
-    std::string program;
-    explicit ProgramFolder(const std::string& base = {}) : WorkFolder(base)
-    {
-        program = path() + "/zuvelo";
-        std::filesystem::copy_file(ZUVELO_EXECUTABLE, program);
-    }
 };
 
 // True once the program has taken its single-instance lock on folder (an flock listed in
