@@ -89,18 +89,18 @@ TEST(DeviceKind, isChosenByTheNameTailInAnyCase)
 
 TEST_F(Commands, openOfAFileThatIsNotThere_failsWithFileNotFound)
 {
-    expectOpenFails(m_folder.file("missing.mp3"), MCIERR_FILE_NOT_FOUND);
-    expectOpenFails(m_folder.file("missing.wav"), MCIERR_FILE_NOT_FOUND);
-    expectOpenFails(m_folder.file("missing.mid"), MCIERR_FILE_NOT_FOUND);
+    expectOpenFails(m_folder / "missing.mp3", MCIERR_FILE_NOT_FOUND);
+    expectOpenFails(m_folder / "missing.wav", MCIERR_FILE_NOT_FOUND);
+    expectOpenFails(m_folder / "missing.mid", MCIERR_FILE_NOT_FOUND);
 }
 
 TEST_F(Commands, openOfWhatDoesNotDecode_failsWithTheKindsError)
 {
     for (const char* folder : {"folder.wav", "folder.mid", "folder.mp3"})
-        std::filesystem::create_directory(m_folder.file(folder));
-    expectOpenFails(m_folder.file("folder.wav"), MCIERR_INVALID_FILE);
-    expectOpenFails(m_folder.file("folder.mid"), MCIERR_INVALID_FILE);
-    expectOpenFails(m_folder.file("folder.mp3"), MCIERR_INTERNAL);
+        std::filesystem::create_directory(m_folder / folder);
+    expectOpenFails(m_folder / "folder.wav", MCIERR_INVALID_FILE);
+    expectOpenFails(m_folder / "folder.mid", MCIERR_INVALID_FILE);
+    expectOpenFails(m_folder / "folder.mp3", MCIERR_INTERNAL);
 
     expectOpenFails(writeBytes("empty.wav", {}), MCIERR_INVALID_FILE);
     expectOpenFails(writeBytes("empty.midi", {}), MCIERR_INVALID_FILE);

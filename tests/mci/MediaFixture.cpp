@@ -133,21 +133,22 @@ std::string MediaTest::encode(const std::string& name, const std::string& lavfiI
     // ffmpeg picks the container by the extension; encode under a plain name and rename, so that
     // names with blanks, quotes or Japanese characters need no care on the command line.
     const std::string extension = std::filesystem::path(name).extension().string();
-    const std::string plain = m_folder.file("encoded" + extension);
+    const std::string plain = m_folder / ("encoded" + extension);
     const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i " + shellQuoted(lavfiInput) + " " +
                                 extraArgs + " " + shellQuoted(plain);
     if (std::system(command.c_str()) != 0) {
         ADD_FAILURE() << "ffmpeg failed: " << command;
         return {};
     }
-    const std::string path = m_folder.file(name);
+    const std::string path = m_folder / name;
     std::filesystem::rename(plain, path);
     return path;
 }
 
 std::string MediaTest::writeBytes(const std::string& name, const std::vector<std::uint8_t>& bytes)
 {
-    return m_folder.write(name, bytes);
+    m_folder.write(name, std::string(bytes.begin(), bytes.end()));
+    return m_folder / name;
 }
 
 std::string MediaTest::send(const std::string& command)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScratchFolder.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +68,7 @@ protected:
 
     static std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
-    ScratchFolder m_folder;
+    zuvelo::testing::TemporaryFolder m_folder;
 
 private:
     static std::string captureFile();

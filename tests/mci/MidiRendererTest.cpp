@@ -1,5 +1,5 @@
 #include "MidiRenderer.h"
-#include "ScratchFolder.h"
+#include "TemporaryFolder.h"
 #include "SmfWriter.h"
 #include "mci.h"
 
@@ -14,7 +14,7 @@
 #include <thread>
 
 using namespace zuvelo::mci;
-using zuvelo::mci::test::ScratchFolder;
+using zuvelo::testing::TemporaryFolder;
 using zuvelo::SmfWriter;
 
 namespace {
@@ -65,14 +65,14 @@ std::size_t msToFrames(double ms) { return static_cast<std::size_t>(ms * kRate /
 constexpr double kAudible = 1e-3;
 
 // Four piano quarter notes at 120 bpm, each held for an eighth: the last note-off is at 1750 ms.
-std::string writeTune(const ScratchFolder& folder, const std::string& name = "tune.mid") {
+std::string writeTune(const TemporaryFolder& folder, const std::string& name = "tune.mid") {
     SmfWriter w(480);
     const int t = w.addTrack();
     w.programChange(t, 0, 0, 0);
     const int keys[] = {60, 64, 67, 72};
     for (int i = 0; i < 4; ++i)
         w.note(t, static_cast<std::uint32_t>(480 * i), 240, 0, keys[i], 100);
-    const std::string path = folder.file(name);
+    const std::string path = folder / name;
     w.writeTo(path);
     return path;
 }
@@ -80,7 +80,7 @@ std::string writeTune(const ScratchFolder& folder, const std::string& name = "tu
 } // namespace
 
 TEST(MidiRenderer, shortTune_soundsForItsLengthAndThenEnds) {
-    ScratchFolder folder;
+    TemporaryFolder folder;
     auto renderer = openOrFail(writeTune(folder));
     ASSERT_TRUE(renderer);
     EXPECT_EQ(renderer->lengthMs(), 1750u);
@@ -105,13 +105,13 @@ TEST(MidiRenderer, shortTune_soundsForItsLengthAndThenEnds) {
 }
 
 TEST(MidiRenderer, noteNeverReleased_endsOneSecondAfterTheLastEvent) {
-    ScratchFolder folder;
+    TemporaryFolder folder;
     SmfWriter w(480);
     const int t = w.addTrack();
     w.programChange(t, 0, 0, 19); // church organ: sustains as long as the key is down
     w.noteOn(t, 0, 0, 60, 110);
     w.endOfTrack(t, 960);         // the file ends at 1000 ms with the key still down
-    const std::string path = folder.file("hung.mid");
+    const std::string path = folder / "hung.mid";
     ASSERT_TRUE(w.writeTo(path));
 
     auto renderer = openOrFail(path);
@@ -125,13 +125,13 @@ TEST(MidiRenderer, noteNeverReleased_endsOneSecondAfterTheLastEvent) {
 
 TEST(MidiRenderer, tempoChange_isFollowedWhileRenderingAheadOfTime) {
     // One note held for eight quarters at 240 bpm: released at 1000 ms, however fast we render.
-    ScratchFolder folder;
+    TemporaryFolder folder;
     SmfWriter w(480);
     const int t = w.addTrack();
     w.tempo(t, 0, 250000);
     w.programChange(t, 0, 0, 19);
     w.note(t, 0, 3840, 0, 60, 110);
-    const std::string path = folder.file("fast.mid");
+    const std::string path = folder / "fast.mid";
     ASSERT_TRUE(w.writeTo(path));
 
     auto renderer = openOrFail(path);
@@ -144,7 +144,7 @@ TEST(MidiRenderer, tempoChange_isFollowedWhileRenderingAheadOfTime) {
 }
 
 TEST(MidiRenderer, rewind_replaysFromTheStart) {
-    ScratchFolder folder;
+    TemporaryFolder folder;
     auto renderer = openOrFail(writeTune(folder));
     ASSERT_TRUE(renderer);
     const std::vector<float> first = renderAll(*renderer);
@@ -171,31 +171,32 @@ TEST(MidiRenderer, rewind_replaysFromTheStart) {
 }
 
 TEST(MidiRenderer, badFiles_failWithTheirCodesAndLoadNothing) {
-    ScratchFolder folder;
+    TemporaryFolder folder;
     SoundFontCache cache; // shows that no soundfont is loaded for a file that is refused
-    const std::string good = writeTune(folder);
-    std::vector<std::uint8_t> goodBytes(std::filesystem::file_size(good));
-    {
-        std::ifstream in(good, std::ios::binary);
-        in.read(reinterpret_cast<char*>(goodBytes.data()), static_cast<std::streamsize>(goodBytes.size()));
-    }
+    writeTune(folder);
+    const std::string goodBytes = folder.read("tune.mid");
     std::mt19937 random(7);
-    std::vector<std::uint8_t> noise(4096);
-    for (auto& b : noise)
-        b = static_cast<std::uint8_t>(random());
-    std::filesystem::create_directory(folder.path() / "folder.mid");
+    std::string noise(4096, '\0');
+    for (char& b : noise)
+        b = static_cast<char>(random());
+    // Writes a file of these bytes and gives its path.
+    const auto file = [&](const std::string& name, const std::string& bytes) {
+        folder.write(name, bytes);
+        return folder / name;
+    };
+    std::filesystem::create_directory(folder / "folder.mid");
 
     struct Case {
         std::string path;
         unsigned long expected;
     };
     const Case cases[] = {
-        {folder.file("missing.mid"), MCIERR_FILE_NOT_FOUND},
-        {folder.file("folder.mid"), MCIERR_INVALID_FILE},
-        {folder.write("empty.mid", {}), MCIERR_INVALID_FILE},
-        {folder.write("noise.mid", noise), MCIERR_INVALID_FILE},
-        {folder.write("header.mid", {goodBytes.begin(), goodBytes.begin() + 10}), MCIERR_INVALID_FILE},
-        {folder.write("cut.mid", {goodBytes.begin(), goodBytes.end() - 6}), MCIERR_INVALID_FILE},
+        {folder / "missing.mid", MCIERR_FILE_NOT_FOUND},
+        {folder / "folder.mid", MCIERR_INVALID_FILE},
+        {file("empty.mid", {}), MCIERR_INVALID_FILE},
+        {file("noise.mid", noise), MCIERR_INVALID_FILE},
+        {file("header.mid", goodBytes.substr(0, 10)), MCIERR_INVALID_FILE},
+        {file("cut.mid", goodBytes.substr(0, goodBytes.size() - 6)), MCIERR_INVALID_FILE},
     };
     for (const Case& c : cases) {
         unsigned long error = 0;
@@ -208,7 +209,7 @@ TEST(MidiRenderer, badFiles_failWithTheirCodesAndLoadNothing) {
 TEST(MidiRenderer, twoRenderersAtOnce_shareTheSoundFontSafely) {
     // Both pieces change instruments every half second, so both synthesizers keep selecting
     // presets and starting voices on samples of the one shared soundfont.
-    ScratchFolder folder;
+    TemporaryFolder folder;
     SmfWriter w(480);
     const int t = w.addTrack();
     for (int i = 0; i < 8; ++i) {
@@ -217,7 +218,7 @@ TEST(MidiRenderer, twoRenderersAtOnce_shareTheSoundFontSafely) {
         w.note(t, at, 360, 0, 55 + i, 100);
         w.note(t, at, 120, 9, i % 2 ? 38 : 36, 100);
     }
-    const std::string path = folder.file("changes.mid");
+    const std::string path = folder / "changes.mid";
     ASSERT_TRUE(w.writeTo(path));
     auto a = openOrFail(path);
     auto b = openOrFail(path);
@@ -250,7 +251,7 @@ TEST(MidiRenderer, twoRenderersAtOnce_shareTheSoundFontSafely) {
 
 TEST(MidiRenderer, renderingMovesBetweenThreads) {
     // A device's decode-ahead thread may be replaced between plays; the renderer goes along.
-    ScratchFolder folder;
+    TemporaryFolder folder;
     auto renderer = openOrFail(writeTune(folder));
     ASSERT_TRUE(renderer);
     std::vector<float> head(2 * msToFrames(500));

@@ -56,7 +56,7 @@ TEST_F(OutputFallback, deviceThatFailsToOpen_fallsBackToTheDummyDriver)
     // The disk driver initialises fine but cannot open its file: the case of a machine whose
     // audio system is there but has no device.
     setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", m_folder.file("no-such-folder/out.raw").c_str(), 1);
+    setenv("SDL_DISKAUDIOFILE", (m_folder / "no-such-folder/out.raw").c_str(), 1);
     const std::string errors = playOnFallback();
     EXPECT_EQ(countOf(errors, "dummy audio driver"), 1u) << errors;
 }
