@@ -15,6 +15,21 @@ void playIfPaused(PlayerContext& ctx, ReplyField& reply)
         sendCommand(ctx.media, playCommand(ctx.state.SoundFile), reply);
 }
 
+// In the ordered modes the monitor's selection steps on from a2, so a restart leaves a2 one step
+// behind the track to start again. Only 0 and nmax are checked (not < 1 or > nmax): the
+// values 0 and nmax + 1 left at the ends are wrapped by the selection itself.
+void stepBackForRestart(PlayerState& s)
+{
+    if (s.a1 == kModeInOrder) {
+        s.a2 = s.a2 - 1;
+        if (s.a2 == 0) s.a2 = s.nmax;
+    }
+    if (s.a1 == kModeReverse) {
+        s.a2 = s.a2 + 1;
+        if (s.a2 == s.nmax) s.a2 = 0;
+    }
+}
+
 } // namespace
 
 bool isMidiSoundFile(const std::string& soundFile)
@@ -50,14 +65,7 @@ void command2Click(PlayerContext& ctx)
     // behind the track to restart; in random mode b2 makes it replay a3.
     if (s.a1 == kModeRandom)
         s.a2 = s.a3;
-    if (s.a1 == kModeInOrder) {
-        s.a2 = s.a2 - 1;
-        if (s.a2 == 0) s.a2 = s.nmax;
-    }
-    if (s.a1 == kModeReverse) {
-        s.a2 = s.a2 + 1;
-        if (s.a2 == s.nmax) s.a2 = 0;
-    }
+    stepBackForRestart(s);
     sendCommand(ctx.media, stopCommand(s.SoundFile), reply);
 }
 
@@ -110,14 +118,7 @@ void command5Click(PlayerContext& ctx)
         return;
     ctx.unopenedInRow = 0;
     // Not paused in an ordered mode: start the current track again from its beginning.
-    if (s.a1 == kModeInOrder) {
-        s.a2 = s.a2 - 1;
-        if (s.a2 == 0) s.a2 = s.nmax;
-    }
-    if (s.a1 == kModeReverse) {
-        s.a2 = s.a2 + 1;
-        if (s.a2 == s.nmax) s.a2 = 0;
-    }
+    stepBackForRestart(s);
     sendCommand(ctx.media, stopCommand(s.SoundFile), reply);
 }
 
