@@ -6,14 +6,17 @@
 namespace zuvelo::testing {
 namespace {
 
-// Copies text into reply as the platform call does: NUL-terminated, cut to the capacity.
-void copyReply(const std::string& text, char* reply, unsigned replyCapacity)
+// Answers into reply as the media layer does: emptied on entry, then the NUL-terminated text, or
+// kReplyTooLong and an empty buffer when the text does not fit.
+unsigned long copyReply(const std::string& text, char* reply, unsigned replyCapacity)
 {
     if (reply == nullptr || replyCapacity == 0)
-        return;
-    const std::size_t length = std::min<std::size_t>(text.size(), replyCapacity - 1);
-    std::memcpy(reply, text.data(), length);
-    reply[length] = '\0';
+        return 0;
+    reply[0] = '\0';
+    if (text.size() >= replyCapacity)
+        return MediaError::kReplyTooLong;
+    std::memcpy(reply, text.data(), text.size() + 1);
+    return 0;
 }
 
 } // namespace
@@ -26,16 +29,14 @@ unsigned long RecordingMediaControl::sendString(const char* command, char* reply
     call.replyBufferGiven = reply != nullptr;
 
     const bool status = isStatusQuery(call.command);
+    if (reply != nullptr && replyCapacity > 0)
+        reply[0] = '\0'; // emptied on entry, whatever the answer
     if (auto it = m_commandErrors.find(call.command); it != m_commandErrors.end()) {
         call.result = it->second;
     } else if (status) {
-        call.result = m_statusError;
-        if (m_statusError == 0)
-            copyReply(m_mode, reply, replyCapacity);
+        call.result = m_statusError != 0 ? m_statusError : copyReply(m_mode, reply, replyCapacity);
     } else {
-        call.result = m_commandError;
-        if (m_commandError == 0)
-            copyReply("", reply, replyCapacity);
+        call.result = m_commandError != 0 ? m_commandError : copyReply("", reply, replyCapacity);
     }
     m_calls.push_back(call);
     return call.result;

@@ -13,11 +13,11 @@ namespace zuvelo::testing {
 // tells it to. Single-threaded, like the real seam.
 //
 // Replies: a "status <device> mode" query answers with the text set by setMode() ("playing",
-// "paused", "stopped", ...), or fails with the code set by failStatusWith(), leaving the reply
-// buffer untouched. Every other command succeeds with an empty reply unless failCommandsWith()
-// (all of them) or failCommand() (one exact text) chose an error code. Replies are copied
-// NUL-terminated and cut to the capacity the caller passed; nothing is written when the
-// capacity is 0 or the buffer is null.
+// "paused", "stopped", ...), or fails with the code set by failStatusWith() and an empty reply.
+// Every other command succeeds with an empty reply unless failCommandsWith() (all of them) or
+// failCommand() (one exact text) chose an error code. Replies keep the seam's
+// contract (MediaControl.h): emptied on entry, a reply that does not fit fails with
+// MediaError::kReplyTooLong; nothing is written when the capacity is 0 or the buffer is null.
 //
 //   RecordingMediaControl media;
 //   media.setMode("playing");
@@ -37,8 +37,8 @@ public:
 
     // What status queries answer from now on; "stopped" at first.
     void setMode(std::string mode);
-    // Makes status queries fail with this code (e.g. 263) and leave the reply untouched;
-    // 0 returns to answering with the mode text.
+    // Makes status queries fail with this code (e.g. MediaError::kNameNotOpen) and an empty
+    // reply; 0 returns to answering with the mode text.
     void failStatusWith(unsigned long code);
     // Makes every command other than status queries fail with this code; 0 ends it.
     void failCommandsWith(unsigned long code);
