@@ -1,6 +1,6 @@
 #include "PlayerApp.h"
 
-#include "Startup.h"
+#include "handlers/Startup.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>

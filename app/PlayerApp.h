@@ -1,9 +1,9 @@
 #pragma once
 
-#include "PlayerHandlers.h"
+#include "handlers/PlayerHandlers.h"
 
 #include "ui/Form1.h"
-#include "ui/PlayerContext.h"
+#include "handlers/PlayerContext.h"
 
 #include <functional>
 #include <memory>

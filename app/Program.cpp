@@ -6,8 +6,8 @@
 #include "ProgramFolder.h"
 #include "SignalCloser.h"
 
-#include "library/EventYield.h"
-#include "player/FileReplacement.h"
+#include "app/EventYield.h"
+#include "fileio/FileReplacement.h"
 #include "mci/Diagnostics.h"
 #include "mci/SoundFont.h"
 #include "mci/mci.h"

@@ -8,9 +8,6 @@
 #   zuvelo.desktop           written by that script at installation, naming the installed folder
 # The demo library is not installed: any subfolder would be played among the user's own music.
 # Included from app/CMakeLists.txt.
-if(NOT TARGET zuvelo)
-  return()
-endif()
 
 # The icon as the window draws it, written by a small tool at build time.
 add_executable(zuvelo_write_icon ${PROJECT_SOURCE_DIR}/packaging/write_icon.cpp)

@@ -1,16 +1,16 @@
 #include "PlaybackMonitor.h"
 
-#include "ui/DisplayOperations.h"
-#include "ui/MediaSend.h"
-#include "ui/ModeControls.h"
-#include "ui/TrackSound.h"
+#include "handlers/DisplayOperations.h"
+#include "handlers/MediaSend.h"
+#include "handlers/ModeControls.h"
+#include "handlers/TrackSound.h"
 
 #include "player/TrackSelection.h"
 
 namespace zuvelo {
 
 // The media layer's answer to a command on a name that is not open.
-constexpr unsigned long kNameNotOpen = 263;
+constexpr unsigned long kNameNotOpen = MediaError::kNameNotOpen;
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "Shutdown.h"
 
 #include "library/TrackListExport.h"
-#include "ui/ModeControls.h"
-#include "ui/TransportButtons.h"
+#include "handlers/ModeControls.h"
+#include "handlers/TransportButtons.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/FormEvents.h"
-#include "ui/PlayerContext.h"
+#include "handlers/FormEvents.h"
+#include "handlers/PlayerContext.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "Shutdown.h"
 
 #include "settings/SettingsFile.h"
-#include "ui/MediaSend.h"
+#include "handlers/MediaSend.h"
 
 namespace zuvelo {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/PlayerContext.h"
+#include "handlers/PlayerContext.h"
 
 #include <optional>
 #include <string>

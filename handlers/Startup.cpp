@@ -3,9 +3,9 @@
 #include "library/FolderScan.h"
 #include "player/TrackSelection.h"
 #include "settings/SettingsFile.h"
-#include "ui/DisplayOperations.h"
-#include "ui/MediaSend.h"
-#include "ui/TrackSound.h"
+#include "handlers/DisplayOperations.h"
+#include "handlers/MediaSend.h"
+#include "handlers/TrackSound.h"
 
 namespace zuvelo {
 

@@ -1,6 +1,6 @@
 #include "TrackListExport.h"
 
-#include "player/FileReplacement.h"
+#include "fileio/FileReplacement.h"
 
 #include <algorithm>
 #include <charconv>

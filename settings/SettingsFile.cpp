@@ -1,6 +1,6 @@
 #include "SettingsFile.h"
 
-#include "player/FileReplacement.h"
+#include "fileio/FileReplacement.h"
 
 #include <cerrno>
 #include <charconv>

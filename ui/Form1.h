@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FormControls.h"
-#include "FormEvents.h"
+#include "handlers/FormControls.h"
+#include "handlers/FormEvents.h"
 #include "TextArea.h"
 
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormControls.h"
+#include "handlers/FormControls.h"
 
 #include <string>
 #include <vector>

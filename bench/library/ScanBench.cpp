@@ -8,7 +8,7 @@
 // Prints microseconds per file (median of the rounds) and the ratios a/c, b/c and p/c.
 // Usage: zuvelo_scan_bench [rounds] [folder to build the tree in]
 
-#include "library/EventYield.h"
+#include "app/EventYield.h"
 #include "library/FolderScan.h"
 
 #include <QCoreApplication>

@@ -8,7 +8,7 @@
 // Run it on Qt's offscreen platform; SDL_AUDIODRIVER chooses the sound output as for the program.
 #include "app/MciMediaControl.h"
 #include "app/PlayerApp.h"
-#include "library/EventYield.h"
+#include "app/EventYield.h"
 #include "mci/Diagnostics.h"
 #include "mci/mci.h"
 #include "ui/Form1.h"

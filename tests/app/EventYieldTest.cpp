@@ -1,4 +1,4 @@
-#include "library/EventYield.h"
+#include "app/EventYield.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "TemporaryFolder.h"
 
 #include "app/PlayerApp.h"
-#include "library/EventYield.h"
+#include "app/EventYield.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "player/FileReplacement.h"
+#include "fileio/FileReplacement.h"
 
 #include "TemporaryFolder.h"
 

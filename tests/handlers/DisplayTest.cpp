@@ -1,6 +1,6 @@
 #include "FakeForm.h"
 
-#include "ui/DisplayOperations.h"
+#include "handlers/DisplayOperations.h"
 
 #include <gtest/gtest.h>
 

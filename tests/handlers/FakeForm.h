@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/FormControls.h"
-#include "ui/FormEvents.h"
+#include "handlers/FormControls.h"
+#include "handlers/FormEvents.h"
 #include "ui/TextArea.h"
 #include "player/PlayerState.h"
 

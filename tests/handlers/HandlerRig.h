@@ -3,9 +3,9 @@
 #include "FakeForm.h"
 #include "RecordingMediaControl.h"
 
-#include "app/PlayerHandlers.h"
-#include "ui/PlayerContext.h"
-#include "ui/TrackSound.h"
+#include "handlers/PlayerHandlers.h"
+#include "handlers/PlayerContext.h"
+#include "handlers/TrackSound.h"
 
 #include <memory>
 #include <string>

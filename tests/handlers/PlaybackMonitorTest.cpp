@@ -6,7 +6,7 @@ namespace zuvelo::testing {
 namespace {
 
 constexpr int kRandom = 0, kInOrder = 1, kReverse = 2;
-constexpr unsigned long kNotOpen = 263;
+constexpr unsigned long kNotOpen = zuvelo::MediaError::kNameNotOpen;
 constexpr unsigned long kFileNotFound = 275;
 
 TEST(PlaybackMonitor, aTrackThatEnded_isClosedAndTheNextOpenedShownRewoundAndPlayed)

@@ -1,7 +1,7 @@
 #include "HandlerRig.h"
 #include "TemporaryFolder.h"
 
-#include "app/Startup.h"
+#include "handlers/Startup.h"
 
 #include <gtest/gtest.h>
 
@@ -129,7 +129,7 @@ TEST(Startup, monitorTicksDuringTheScanSeeAnEmptyDeviceAndTakeTheMode)
             return;
         inTick = true;
         ++ticks;
-        rig.media.failStatusWith(263);
+        rig.media.failStatusWith(MediaError::kNameNotOpen);
         rig.handlers.timer1Timer();
         EXPECT_EQ(rig.form.caption, "Zuvelo");
         inTick = false;

@@ -6,8 +6,8 @@
 
 #include "FakeForm.h"
 #include "app/MciMediaControl.h"
-#include "app/PlayerHandlers.h"
-#include "app/Startup.h"
+#include "handlers/PlayerHandlers.h"
+#include "handlers/Startup.h"
 
 #include <gtest/gtest.h>
 
