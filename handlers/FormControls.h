@@ -37,7 +37,6 @@ public:
 
     // Text1: the track-number box.
     virtual void setText1Text(const std::string& text) = 0;
-    virtual std::string text1Text() const = 0;
 
     // The window's client area as a print surface.
     virtual void clearTextArea() = 0;             // erase all, print position to (0, 0)

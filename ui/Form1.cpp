@@ -236,11 +236,6 @@ void Form1::setText1Text(const std::string& text)
         Text1->setText(value);
 }
 
-std::string Form1::text1Text() const
-{
-    return Text1->text().toStdString();
-}
-
 void Form1::clearTextArea()
 {
     m_textArea.clear();

@@ -38,7 +38,6 @@ public:
     void setHScroll1Value(int value) override;
     int hScroll1Value() const override;
     void setText1Text(const std::string& text) override;
-    std::string text1Text() const override;
     void clearTextArea() override;
     void setTextSize(int points) override;
     void print(const std::vector<PrintItem>& items) override;

@@ -89,7 +89,6 @@ public:
         if (events)
             events->text1Change();
     }
-    std::string text1Text() const override { return text1; }
 
     void clearTextArea() override { textArea.clear(); }
     void setTextSize(int points) override { textArea.setSize(points); }
