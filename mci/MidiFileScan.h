@@ -21,7 +21,7 @@ struct MidiFileSummary {
 // millions of events, or hundreds of thousands squeezed into a few milliseconds by a tiny tempo,
 // would hold the caller for seconds and take hundreds of MB. Such files are refused.
 inline constexpr std::size_t kMaxMidiEvents = 1000000;
-inline constexpr std::size_t kMaxMidiEventsPerWindow = 5000;
+inline constexpr std::size_t kMaxMidiEventsPerWindow = 2000;
 inline constexpr double kDensityWindowMs = 100.0;
 
 // Walks every chunk and event of a Standard MIDI File held in memory and returns its summary, or
