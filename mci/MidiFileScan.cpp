@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <map>
+#include <utility>
+#include <vector>
 
 namespace zuvelo::mci {
 
@@ -84,9 +85,13 @@ int requiredMetaLength(std::uint8_t type) {
     }
 }
 
-// Walks one track's events. Adds its tempo changes to tempos (tick -> microseconds per quarter)
-// and returns the tick of its last event.
-bool scanTrack(ByteReader& track, std::multimap<std::uint32_t, double>& tempos,
+// A tempo change: from this tick on, so many microseconds per quarter.
+using TempoChange = std::pair<std::uint32_t, double>;
+
+// Walks one track's events. Adds its tempo changes to tempos and the tick of each event to
+// eventTicks (in order, so the track's part of it is sorted), and raises lastTick to its last
+// event's. Fails once eventTicks would hold more than kMaxMidiEvents.
+bool scanTrack(ByteReader& track, std::vector<TempoChange>& tempos, std::vector<std::uint32_t>& eventTicks,
                std::uint32_t& lastTick) {
     std::uint64_t tick = 0;
     std::uint8_t runningStatus = 0;
@@ -99,6 +104,9 @@ bool scanTrack(ByteReader& track, std::multimap<std::uint32_t, double>& tempos,
         if (tick > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
             return false;
         lastTick = std::max(lastTick, static_cast<std::uint32_t>(tick));
+        if (eventTicks.size() >= kMaxMidiEvents)
+            return false;
+        eventTicks.push_back(static_cast<std::uint32_t>(tick));
 
         std::uint8_t status;
         if (!track.byte(status))
@@ -124,7 +132,7 @@ bool scanTrack(ByteReader& track, std::multimap<std::uint32_t, double>& tempos,
                 std::uint32_t microseconds;
                 if (!track.bigEndian(3, microseconds) || microseconds == 0)
                     return false;
-                tempos.emplace(static_cast<std::uint32_t>(tick), static_cast<double>(microseconds));
+                tempos.emplace_back(static_cast<std::uint32_t>(tick), static_cast<double>(microseconds));
                 continue;
             }
             if (!track.skip(length))
@@ -147,21 +155,47 @@ bool scanTrack(ByteReader& track, std::multimap<std::uint32_t, double>& tempos,
     return true;
 }
 
-// Milliseconds from tick 0 to tick, through the tempo map (changes sorted by tick).
-double ticksToMs(std::uint32_t tick, int ticksPerQuarter,
-                 const std::multimap<std::uint32_t, double>& tempos) {
-    double us = 0;
-    double tempo = kDefaultMicrosecondsPerQuarter;
-    std::uint32_t from = 0;
-    for (const auto& [at, microseconds] : tempos) {
-        if (at >= tick)
-            break;
-        us += static_cast<double>(at - from) * tempo / ticksPerQuarter;
-        from = at;
-        tempo = microseconds;
+// Converts ticks to milliseconds through the tempo map (changes sorted by tick), for ticks
+// asked in rising order: each call goes on from where the last one stopped.
+class TempoClock {
+public:
+    TempoClock(int ticksPerQuarter, const std::vector<TempoChange>& tempos)
+        : m_ticksPerQuarter(ticksPerQuarter), m_tempos(tempos) {}
+
+    double ms(std::uint32_t tick) {
+        while (m_next < m_tempos.size() && m_tempos[m_next].first < tick) {
+            m_us += static_cast<double>(m_tempos[m_next].first - m_from) * m_tempo / m_ticksPerQuarter;
+            m_from = m_tempos[m_next].first;
+            m_tempo = m_tempos[m_next].second;
+            ++m_next;
+        }
+        return (m_us + static_cast<double>(tick - m_from) * m_tempo / m_ticksPerQuarter) / 1000.0;
     }
-    us += static_cast<double>(tick - from) * tempo / ticksPerQuarter;
-    return us / 1000.0;
+
+private:
+    const int m_ticksPerQuarter;
+    const std::vector<TempoChange>& m_tempos;
+    std::size_t m_next = 0;
+    double m_us = 0;
+    double m_tempo = kDefaultMicrosecondsPerQuarter;
+    std::uint32_t m_from = 0;
+};
+
+// Whether some kDensityWindowMs of the piece holds more than kMaxMidiEventsPerWindow events.
+// ticks: every event's tick, sorted.
+bool tooDense(const std::vector<std::uint32_t>& ticks, TempoClock clock) {
+    std::size_t windowStart = 0;
+    double windowStartMs = 0;
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+        const double ms = clock.ms(ticks[i]);
+        if (i == 0 || ms >= windowStartMs + kDensityWindowMs) {
+            windowStart = i;
+            windowStartMs = ms;
+        } else if (i - windowStart >= kMaxMidiEventsPerWindow) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -181,7 +215,9 @@ std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, st
     MidiFileSummary summary;
     summary.format = static_cast<int>(format);
     summary.ticksPerQuarter = static_cast<int>(division);
-    std::multimap<std::uint32_t, double> tempos;
+    std::vector<TempoChange> tempos;
+    std::vector<std::uint32_t> eventTicks;
+    std::vector<std::size_t> trackStarts; // where each track's (sorted) run of eventTicks begins
 
     while (summary.trackCount < static_cast<int>(tracks)) {
         // Chunks other than tracks are skipped, as the format asks of readers.
@@ -196,12 +232,29 @@ std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, st
         if (!isTrack)
             continue;
         ByteReader track(data, begin, begin + length);
-        if (!scanTrack(track, tempos, summary.lastEventTick))
+        trackStarts.push_back(eventTicks.size());
+        if (!scanTrack(track, tempos, eventTicks, summary.lastEventTick))
             return std::nullopt;
         ++summary.trackCount;
     }
 
-    summary.lastEventMs = ticksToMs(summary.lastEventTick, summary.ticksPerQuarter, tempos);
+    // Tempo changes apply from their tick, in file order where ticks are equal, as the player does.
+    std::stable_sort(tempos.begin(), tempos.end(),
+                     [](const TempoChange& a, const TempoChange& b) { return a.first < b.first; });
+    // The tracks' runs of ticks merged into one sorted list, pairwise (n log tracks).
+    trackStarts.push_back(eventTicks.size());
+    for (std::size_t width = 1; width + 1 < trackStarts.size(); width *= 2) {
+        for (std::size_t i = 0; i + width + 1 < trackStarts.size(); i += 2 * width) {
+            const std::size_t end = trackStarts[std::min(i + 2 * width, trackStarts.size() - 1)];
+            std::inplace_merge(eventTicks.begin() + static_cast<long>(trackStarts[i]),
+                               eventTicks.begin() + static_cast<long>(trackStarts[i + width]),
+                               eventTicks.begin() + static_cast<long>(end));
+        }
+    }
+    if (tooDense(eventTicks, TempoClock(summary.ticksPerQuarter, tempos)))
+        return std::nullopt;
+    summary.eventCount = eventTicks.size();
+    summary.lastEventMs = TempoClock(summary.ticksPerQuarter, tempos).ms(summary.lastEventTick);
     return summary;
 }
 

@@ -13,14 +13,25 @@ struct MidiFileSummary {
     int ticksPerQuarter = 0;        // the header's division (metrical timing only)
     std::uint32_t lastEventTick = 0; // tick of the latest event of any track, end-of-track included
     double lastEventMs = 0;         // the same moment in milliseconds, through the file's tempo map
+    std::size_t eventCount = 0;     // events of all tracks, end-of-track included
 };
+
+// What real pieces need, and more. The synthesizer's player holds every event in memory (about
+// 70 bytes each) and plays all events that fall within one block of samples at once; a file with
+// millions of events, or hundreds of thousands squeezed into a few milliseconds by a tiny tempo,
+// would hold the caller for seconds and take hundreds of MB. Such files are refused.
+inline constexpr std::size_t kMaxMidiEvents = 1000000;
+inline constexpr std::size_t kMaxMidiEventsPerWindow = 2000;
+inline constexpr double kDensityWindowMs = 100.0;
 
 // Walks every chunk and event of a Standard MIDI File held in memory and returns its summary, or
 // nothing when the bytes are not a file the synthesizer's player can read: no "MThd" header of
 // length 6, a format above 2, SMPTE or zero division, no tracks or more than it handles, a chunk or
 // event running past the end of the data, a data byte without a running status, a status byte
-// that has no place in a file, a tick beyond what a 32-bit signed count holds. Accepting only what the player's own reader accepts means an open
-// that succeeds is a file that plays. Pure function, any thread.
+// that has no place in a file, a tick beyond what a 32-bit signed count holds; and also more
+// events than kMaxMidiEvents, or more than kMaxMidiEventsPerWindow within kDensityWindowMs.
+// Accepting only what the player's own reader accepts means an open that succeeds is a file that
+// plays. Pure function, any thread.
 std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, std::size_t size);
 
 // The synthesizer's player keeps at most this many tracks of a file.

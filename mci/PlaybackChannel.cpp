@@ -1,5 +1,6 @@
 #include "PlaybackChannel.h"
 
+#include "SampleGuard.h"
 #include "SoundOutput.h"
 
 #include <utility>
@@ -23,7 +24,7 @@ PlaybackChannel::PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutpu
     // Decode the first chunk here, before play can come: the first callback after play then
     // finds sound, not an empty ring.
     std::vector<float> chunk(kFirstChunkFrames * kOutputChannels);
-    const std::size_t got = m_source->read(chunk.data(), kFirstChunkFrames);
+    const std::size_t got = readSource(chunk.data(), kFirstChunkFrames);
     m_ring.write(chunk.data(), got);
     const bool ended = got < kFirstChunkFrames;
     m_endWritten.store(ended, std::memory_order_release);
@@ -40,6 +41,13 @@ PlaybackChannel::~PlaybackChannel()
     m_source->requestAbort();
     m_wake.release();
     m_thread.join();
+}
+
+std::size_t PlaybackChannel::readSource(float* frames, std::size_t count)
+{
+    const std::size_t got = m_source->read(frames, count);
+    guardSamples(frames, got * kOutputChannels);
+    return got;
 }
 
 void PlaybackChannel::decodeLoop(bool sourceEnded)
@@ -73,7 +81,7 @@ void PlaybackChannel::decodeLoop(bool sourceEnded)
             continue;
         }
 
-        const std::size_t got = m_source->read(chunk.data(), chunkFrames);
+        const std::size_t got = readSource(chunk.data(), chunkFrames);
         const bool ended = got < chunkFrames;
         {
             std::lock_guard lock(m_mutex);

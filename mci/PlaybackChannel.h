@@ -75,6 +75,9 @@ public:
     void mixInto(float* out, float* scratch, std::size_t frames);
 
 private:
+    // Every frame of the source passes here on its way into the ring, so the ring only ever holds
+    // finite samples within full scale (see guardSamples).
+    std::size_t readSource(float* frames, std::size_t count);
     // sourceEnded: the source ended within the first chunk, decoded at construction.
     void decodeLoop(bool sourceEnded);
 

@@ -1,5 +1,6 @@
 #include "SoundFont.h"
 
+#include "SoundFontFile.h"
 #include "mci.h"
 
 #include <fluidsynth.h>
@@ -33,7 +34,12 @@ bool hasSf2Extension(const std::filesystem::path& path) {
     return extension == ".sf2";
 }
 
+// Set while a soundfont is tried, on the thread trying it.
+thread_local bool g_quietLog = false;
+
 void logToStderr(int level, const char* message, void*) {
+    if (g_quietLog)
+        return;
     std::fprintf(stderr, "fluidsynth %s: %s\n", level == FLUID_PANIC ? "panic" : "error", message);
 }
 
@@ -111,11 +117,6 @@ void SoundFontCache::setFolder(const std::string& folder) {
 bool SoundFontCache::loadLocked() {
     if (m_soundFont)
         return true;
-    const std::string path = chooseSoundFontFile(m_folder);
-    if (path.empty()) {
-        std::fprintf(stderr, "zuvelo: no soundfont found for MIDI files\n");
-        return false;
-    }
     if (!m_owner) {
         m_ownerSettings = newRendererSettings();
         if (!m_ownerSettings)
@@ -127,13 +128,54 @@ bool SoundFontCache::loadLocked() {
         m_owner = new_fluid_synth(m_ownerSettings);
         if (!m_owner)
             return false;
+        // Loaded samples are read through the file kept open at load, never by name again.
+        if (fluid_sfloader_t* loader = newSoundFontFileLoader(m_ownerSettings))
+            fluid_synth_add_sfloader(m_owner, loader);
     }
+    // The chosen file, and when it does not load (a truncated copy beside the program), the
+    // system's default: a broken file of the user's should not silence every MIDI file.
+    const std::string chosen = chooseSoundFontFile(m_folder);
+    std::vector<std::string> candidates;
+    for (const std::string& path : {chosen, std::string(kDefaultSoundFont), std::string(kFallbackSoundFont)}) {
+        if (!path.empty() && isRegularFile(path) &&
+            std::none_of(candidates.begin(), candidates.end(), [&](const std::string& tried) {
+                std::error_code ec;
+                return std::filesystem::equivalent(tried, path, ec);
+            }))
+            candidates.push_back(path);
+    }
+    for (const std::string& path : candidates) {
+        if (!loadFileLocked(path))
+            continue;
+        if (path != chosen && !m_failureReported)
+            std::fprintf(stderr, "mci: the soundfont %s could not be loaded; using %s\n", chosen.c_str(),
+                         path.c_str());
+        m_failureReported = true;
+        return true;
+    }
+    if (!m_failureReported) {
+        if (candidates.empty())
+            std::fprintf(stderr, "mci: no soundfont found for MIDI files\n");
+        else
+            std::fprintf(stderr, "mci: the soundfont %s could not be loaded; MIDI files cannot be played\n",
+                         chosen.c_str());
+    }
+    m_failureReported = true;
+    return false;
+}
+
+bool SoundFontCache::loadFileLocked(const std::string& path) {
+    std::shared_ptr<SoundFontFile> file = SoundFontFile::open(path);
+    if (!file)
+        return false;
+    useSoundFontFile(path, std::move(file));
+    // A file that fails here is reported once by the caller, not by FluidSynth's error lines.
+    g_quietLog = true;
     // No preset reset: the owner's channels select nothing, so no samples are read here.
     const int id = fluid_synth_sfload(m_owner, path.c_str(), 0);
-    if (id == FLUID_FAILED) {
-        std::fprintf(stderr, "zuvelo: cannot load soundfont %s\n", path.c_str());
+    g_quietLog = false;
+    if (id == FLUID_FAILED)
         return false;
-    }
     // Every channel of a new synthesizer starts on bank 0 program 0 (bank 128 for the drum
     // channel), so each open would read those presets' samples again once the last renderer
     // using them has gone. Pinned, they are read once, here, and opens cost next to nothing.
@@ -141,9 +183,11 @@ bool SoundFontCache::loadLocked() {
     fluid_synth_pin_preset(m_owner, id, 0, 0);
     fluid_synth_pin_preset(m_owner, id, kDrumBank, 0);
     m_soundFont = fluid_synth_get_sfont_by_id(m_owner, id);
+    if (!m_soundFont)
+        return false;
     m_loadedPath = path;
     ++m_loadCount;
-    return m_soundFont != nullptr;
+    return true;
 }
 
 bool SoundFontCache::addTo(fluid_synth_t* synth) {

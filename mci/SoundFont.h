@@ -46,8 +46,9 @@ public:
     // The folder searched first for a soundfont. Takes effect only while nothing is loaded yet.
     void setFolder(const std::string& folder);
 
-    // Adds the soundfont to synth's stack, loading it first if this is the first call. Returns
-    // false when no soundfont file exists or it cannot be loaded; a later call tries again.
+    // Adds the soundfont to synth's stack, loading it first if this is the first call. When the
+    // chosen file does not load, the default soundfont is loaded instead, and that is said once on
+    // stderr. Returns false when no soundfont file exists or none loads; a later call tries again.
     // The caller holds lock().
     bool addTo(fluid_synth_t* synth);
     // Takes the soundfont off synth's stack again; call before deleting synth. Holds lock().
@@ -61,11 +62,13 @@ public:
 
 private:
     bool loadLocked();
+    bool loadFileLocked(const std::string& path);
 
     mutable std::mutex m_lock;
     std::string m_folder;
     std::string m_loadedPath;
     int m_loadCount = 0;
+    bool m_failureReported = false; // the fallback or the failure has been said on stderr
     fluid_settings_t* m_ownerSettings = nullptr;
     fluid_synth_t* m_owner = nullptr; // holds the loaded soundfont, never plays
     fluid_sfont_t* m_soundFont = nullptr;

@@ -3,6 +3,7 @@
 #include "Diagnostics.h"
 #include "FrameSource.h"
 #include "PlaybackChannel.h"
+#include "SampleGuard.h"
 #include "mci.h"
 
 #include <SDL.h>
@@ -129,6 +130,9 @@ void SoundOutput::mix(float* out, std::size_t frames)
         for (PlaybackChannel* channel : m_channels)
             channel->mixInto(out + done * kOutputChannels, m_scratch.data(), n);
     }
+    // Each channel is within full scale already; only a sum of two (a track change) can leave it.
+    if (m_channels.size() > 1)
+        guardSamples(out, frames * kOutputChannels);
 }
 
 } // namespace zuvelo::mci

@@ -1,5 +1,6 @@
 #include "StreamDevice.h"
 
+#include "FfmpegLog.h"
 #include "mci.h"
 
 extern "C" {
@@ -11,9 +12,10 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <mutex>
+#include <limits>
 #include <system_error>
 
 namespace zuvelo::mci {
@@ -42,28 +44,61 @@ bool plausibleFormat(int sampleRate, int channels)
     return sampleRate >= kMinSampleRate && sampleRate <= kMaxSampleRate && channels >= 1 && channels <= kMaxChannels;
 }
 
+// Open runs on the caller's user-interface thread, so it must be quick whatever the file holds.
+// A damaged or foreign file can make FFmpeg read and parse a long way looking for a frame (a
+// gigabyte of zeros named .mp3 is read to its end by the mp3 parser; a PCM wav whose header names
+// AC3 is scanned for AC3 frames). Open therefore reads at most this much for the header (an mp3's
+// ID3 tag with its cover pictures included) and then at most this much more for the first frames;
+// a file that needs more is unplayable. Real files need a few KB for either.
+constexpr std::int64_t kHeaderBytes = 16 << 20;
+constexpr std::int64_t kFirstFrameBytes = 1 << 20;
+// And whatever else might stall it: after this long, open gives up.
+constexpr auto kOpenTimeLimit = std::chrono::milliseconds(500);
+
+// The containers each kind of device reads, by the file name's tail, the way the platform's
+// devices do: never one that FFmpeg's probing guesses from the content (a zeroed wav header
+// "is" AMR and decodes to minutes of loud noise).
+std::vector<const AVInputFormat*> containersFor(const std::string& path, StreamDevice::Kind kind)
+{
+    std::vector<const char*> names;
+    if (kind == StreamDevice::Kind::WaveAudio) {
+        names = {"wav", "w64"}; // RIFF/WAVE (and RF64, BW64), and Sony's 64-bit Wave64
+    } else {
+        std::string tail = path.substr(path.size() - std::min<std::size_t>(path.size(), 3));
+        for (char& c : tail)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        names = {tail == "wma" ? "asf" : "mp3"}; // mp3 and mp2: MPEG audio, layers 1 to 3
+    }
+    std::vector<const AVInputFormat*> formats;
+    for (const char* name : names) {
+        if (const AVInputFormat* format = av_find_input_format(name))
+            formats.push_back(format);
+    }
+    return formats;
+}
+
 // A few damaged packets in a row are skipped (some files carry a broken first frame); more
 // than this ends the file where it is, as a read error does.
 constexpr int kMaxBadPacketsInARow = 4;
-
-void quietenLibraryLog()
-{
-    // FFmpeg writes every complaint about a damaged file to stderr; the layer reports errors
-    // through its return codes instead.
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
-}
 
 } // namespace
 
 int StreamDevice::interruptCallback(void* self)
 {
-    return static_cast<StreamDevice*>(self)->m_abort.load(std::memory_order_relaxed) ? 1 : 0;
+    const auto* device = static_cast<StreamDevice*>(self);
+    if (device->m_abort.load(std::memory_order_relaxed))
+        return 1;
+    if (!device->m_opening)
+        return 0;
+    // Called on the opening thread from within FFmpeg's reads, which count what they read.
+    const AVIOContext* io = device->m_format != nullptr ? device->m_format->pb : nullptr;
+    return (io != nullptr && io->bytes_read > device->m_byteLimit) ||
+           std::chrono::steady_clock::now() > device->m_deadline;
 }
 
 std::unique_ptr<StreamDevice> StreamDevice::open(const std::string& path, Kind kind, unsigned long& error)
 {
-    quietenLibraryLog();
+    routeFfmpegLog();
     const unsigned long undecodableError = kind == Kind::WaveAudio ? MCIERR_INVALID_FILE : MCIERR_INTERNAL;
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
@@ -76,22 +111,29 @@ std::unique_ptr<StreamDevice> StreamDevice::open(const std::string& path, Kind k
         return nullptr;
     }
 
-    std::unique_ptr<StreamDevice> device(new StreamDevice);
-    if (!device->openInput(path, kind == Kind::WaveAudio ? kWaveProbeBytes : kProbeBytes)) {
-        error = undecodableError;
-        return nullptr;
+    const auto deadline = std::chrono::steady_clock::now() + kOpenTimeLimit;
+    for (const AVInputFormat* container : containersFor(path, kind)) {
+        std::unique_ptr<StreamDevice> device(new StreamDevice(path));
+        FfmpegLogScope logScope(device->m_log);
+        device->m_opening = true;
+        device->m_deadline = deadline;
+        device->m_byteLimit = kHeaderBytes;
+        if (!device->openInput(path, container, kind == Kind::WaveAudio ? kWaveProbeBytes : kProbeBytes))
+            continue;
+        // Decode the first frames now: a file that opens is known to play, and its first samples
+        // are ready for the output before the decoding thread has even started.
+        device->m_byteLimit = device->m_format->pb->bytes_read + kFirstFrameBytes;
+        if (!device->decodeMore() && device->m_pending.empty())
+            continue;
+        device->m_opening = false;
+        error = 0;
+        return device;
     }
-    // Decode the first frames now: a file that opens is known to play, and its first samples are
-    // ready for the output before the decoding thread has even started.
-    if (!device->decodeMore() && device->m_pending.empty()) {
-        error = undecodableError;
-        return nullptr;
-    }
-    error = 0;
-    return device;
+    error = undecodableError;
+    return nullptr;
 }
 
-bool StreamDevice::openInput(const std::string& path, int probeBytes)
+bool StreamDevice::openInput(const std::string& path, const AVInputFormat* container, int probeBytes)
 {
     m_format = avformat_alloc_context();
     if (m_format == nullptr)
@@ -102,7 +144,7 @@ bool StreamDevice::openInput(const std::string& path, int probeBytes)
     AVDictionary* options = nullptr;
     av_dict_set_int(&options, "probesize", probeBytes, 0);
     av_dict_set(&options, "analyzeduration", kAnalyzeMicroseconds, 0);
-    const int opened = avformat_open_input(&m_format, path.c_str(), nullptr, &options);
+    const int opened = avformat_open_input(&m_format, path.c_str(), container, &options);
     av_dict_free(&options);
     if (opened < 0) {
         m_format = nullptr; // freed by avformat_open_input
@@ -149,6 +191,7 @@ bool StreamDevice::openInput(const std::string& path, int probeBytes)
 
 StreamDevice::~StreamDevice()
 {
+    FfmpegLogScope logScope(m_log);
     swr_free(&m_resampler);
     av_packet_free(&m_packet);
     av_frame_free(&m_frame);
@@ -263,6 +306,7 @@ bool StreamDevice::decodeMore()
 
 std::size_t StreamDevice::read(float* interleavedStereo, std::size_t frames)
 {
+    FfmpegLogScope logScope(m_log);
     std::size_t done = 0;
     while (done < frames) {
         const std::size_t available = (m_pending.size() - m_pendingOffset) / kOutputChannels;
@@ -284,6 +328,7 @@ std::size_t StreamDevice::read(float* interleavedStereo, std::size_t frames)
 
 bool StreamDevice::rewind()
 {
+    FfmpegLogScope logScope(m_log);
     m_pending.clear();
     m_pendingOffset = 0;
     const AVStream* stream = m_format->streams[m_streamIndex];

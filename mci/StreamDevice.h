@@ -1,8 +1,11 @@
 #pragma once
 
+#include "FfmpegLog.h"
 #include "FrameSource.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +13,7 @@
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
+struct AVInputFormat;
 struct AVPacket;
 struct SwrContext;
 
@@ -24,10 +28,12 @@ public:
     // The device kind the file was opened as: it sets the error code and how much is probed.
     enum class Kind { WaveAudio, MpegVideo };
 
-    // Opens path and decodes its first frames, so that a file that opens here plays. On failure
-    // returns null and sets error: MCIERR_FILE_NOT_FOUND for a missing file, otherwise (a folder,
-    // an empty file, content FFmpeg cannot decode) MCIERR_INVALID_FILE for waveaudio and
-    // MCIERR_INTERNAL for mpegvideo.
+    // Opens path and decodes its first frames, so that a file that opens here plays. Only the
+    // kind's own containers are read: RIFF/WAVE (RF64, Wave64) for waveaudio; for mpegvideo ASF
+    // when the name ends in "wma", MPEG audio otherwise. Open reads a bounded amount and takes a
+    // bounded time (see kHeaderBytes). On failure returns null and sets error:
+    // MCIERR_FILE_NOT_FOUND for a missing file, otherwise (a folder, an empty file, content that
+    // does not decode in time) MCIERR_INVALID_FILE for waveaudio and MCIERR_INTERNAL for mpegvideo.
     static std::unique_ptr<StreamDevice> open(const std::string& path, Kind kind, unsigned long& error);
     ~StreamDevice() override;
 
@@ -37,8 +43,8 @@ public:
     void requestAbort() override { m_abort.store(true, std::memory_order_relaxed); }
 
 private:
-    StreamDevice() = default;
-    bool openInput(const std::string& path, int probeBytes);
+    explicit StreamDevice(const std::string& path) : m_log(path) {}
+    bool openInput(const std::string& path, const AVInputFormat* container, int probeBytes);
     bool decodeMore();
     bool convertFrame(const AVFrame* frame);
     void drainResampler();
@@ -64,6 +70,12 @@ private:
     int m_resamplerChannels = 0;
 
     std::atomic<bool> m_abort{false};
+    // While open() runs (its thread only): reads stop past m_byteLimit or after m_deadline.
+    bool m_opening = false;
+    std::int64_t m_byteLimit = 0;
+    std::chrono::steady_clock::time_point m_deadline;
+
+    FfmpegLogFile m_log; // FFmpeg's complaints about this file: one line at most
 };
 
 } // namespace zuvelo::mci

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 namespace zuvelo::mci::test {
@@ -114,6 +115,22 @@ TEST_F(Commands, openOfWhatDoesNotDecode_failsWithTheKindsError)
     const std::string sane = quoted(writeBytes("sane-rate.wav", waveWithRate(8000)));
     EXPECT_EQ(sendRaw("open " + sane), 0u);
     send("close " + sane);
+
+    // Each device reads only its own container, whatever the content looks like: a float wav whose
+    // header is zeroed would be probed as AMR and decode to minutes of loud noise; a wav named
+    // .mp3 or an mp3 named .wma is not one.
+    const std::string headless = encode("headless.wav", "sine=frequency=440:duration=0.3", "-c:a pcm_f64le");
+    {
+        std::fstream file(headless, std::ios::in | std::ios::out | std::ios::binary);
+        file.write(std::string(64, '\0').data(), 64);
+    }
+    expectOpenFails(headless, MCIERR_INVALID_FILE);
+    expectOpenFails(encode("wave.mp3", "sine=frequency=440:duration=0.3", "-f wav"), MCIERR_INTERNAL);
+    expectOpenFails(encode("mpeg.wma", "sine=frequency=440:duration=0.3", "-f mp3"), MCIERR_INTERNAL);
+    // A gigabyte of zeros (sparse) is refused after a bounded read, not parsed to its end.
+    const std::string zeros = writeBytes("zeros.mp3", {});
+    std::filesystem::resize_file(zeros, std::uintmax_t(1) << 30);
+    expectOpenFails(zeros, MCIERR_INTERNAL);
 
     const auto noise = randomBytes(64 * 1024);
     expectOpenFails(writeBytes("noise.wav", noise), MCIERR_INVALID_FILE);

@@ -23,6 +23,25 @@ std::vector<std::uint8_t> twoNotes() {
     return w.bytes();
 }
 
+// One track: a tempo event, then notes (running status, alternately on and off) deltaTicks apart,
+// then the end of track; events in all, at 480 ticks a quarter.
+std::vector<std::uint8_t> manyEvents(std::size_t events, std::uint8_t deltaTicks, std::uint32_t microsecondsPerQuarter) {
+    std::vector<std::uint8_t> track = {0x00, 0xFF, 0x51, 0x03, std::uint8_t(microsecondsPerQuarter >> 16),
+                                       std::uint8_t(microsecondsPerQuarter >> 8), std::uint8_t(microsecondsPerQuarter)};
+    for (std::size_t i = 0; i + 2 < events; ++i) {
+        if (i == 0)
+            track.insert(track.end(), {deltaTicks, 0x90, 60, 100});
+        else
+            track.insert(track.end(), {deltaTicks, 60, std::uint8_t(i % 2 ? 0 : 100)});
+    }
+    track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+    std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
+    for (int shift : {24, 16, 8, 0})
+        file.push_back(std::uint8_t(track.size() >> shift));
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
 // The header is 14 bytes; the first track chunk's length field sits at 18..21, its events at 22.
 constexpr std::size_t kFirstEvent = 22;
 
@@ -144,6 +163,28 @@ TEST(MidiFileScan, malformedFiles_areRefused) {
     EXPECT_EQ(farSummary->lastEventTick, 0x0FFFFFFFu * 8);
     far.noteOn(0, 0x0FFFFFFFu * 9, 0, 60, 1);
     EXPECT_FALSE(scan(far.bytes())) << "nine largest deltas";
+}
+
+TEST(MidiFileScan, moreEventsThanRealPiecesHave_areRefused) {
+    using zuvelo::mci::kMaxMidiEvents;
+    using zuvelo::mci::kMaxMidiEventsPerWindow;
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> file;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"the most events, a tick apart", manyEvents(kMaxMidiEvents, 1, 500000), true},
+        {"one event more", manyEvents(kMaxMidiEvents + 1, 1, 500000), false},
+        {"the most events at one moment", manyEvents(kMaxMidiEventsPerWindow, 0, 500000), true},
+        {"one more at that moment", manyEvents(kMaxMidiEventsPerWindow + 1, 0, 500000), false},
+        // A tick apart in the file, but a quarter note of a microsecond squeezes them together.
+        {"a microsecond tempo", manyEvents(2 * kMaxMidiEventsPerWindow, 1, 1), false},
+    };
+    for (const Case& c : cases) {
+        const auto summary = scan(c.file);
+        EXPECT_EQ(summary.has_value(), c.accepted) << c.what;
+    }
 }
 
 TEST(MidiFileScan, arbitraryBytes_neverReadOutOfBounds) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -231,6 +233,51 @@ TEST_F(Playback, mp3WithGarbageInTheMiddle_playsItsStartAndStops)
     EXPECT_GE(out.soundMs(), 700);
     EXPECT_LE(out.soundMs(), 2000 + kLengthToleranceMs);
     EXPECT_LE(statusNumber(device, "position"), 2000 + kLengthToleranceMs);
+}
+
+TEST_F(Playback, damagedFiles_neverDriveTheOutputPastFullScale_andFfmpegSaysOneLine)
+{
+    // A float wav with infinities, NaNs and samples far beyond full scale in it.
+    const std::string wav = encode("damaged-float.wav", "sine=frequency=440:duration=0.5", "-c:a pcm_f32le");
+    {
+        std::fstream file(wav, std::ios::in | std::ios::out | std::ios::binary);
+        const float bad[] = {INFINITY, -INFINITY, NAN, 1e30f, -7.5f, 3.0f};
+        for (int i = 0; i < 600; ++i) {
+            file.seekp(std::streamoff(200 + 64 * i));
+            file.write(reinterpret_cast<const char*>(&bad[i % 6]), sizeof(float));
+        }
+    }
+    // An mp3 with every 50th byte of its frames flipped.
+    const std::string mp3 = encode("flipped.mp3", "sine=frequency=440:duration=1");
+    {
+        std::fstream file(mp3, std::ios::in | std::ios::out | std::ios::binary);
+        for (std::streamoff at = 400; at < std::streamoff(std::filesystem::file_size(mp3)); at += 50) {
+            file.seekg(at);
+            const char byte = char(file.get() ^ 0xFF);
+            file.seekp(at);
+            file.put(byte);
+        }
+    }
+    ASSERT_EQ(mciOpenSoundOutput(), 0u); // its driver's own start-up lines come before the capture
+    for (const std::string& path : {wav, mp3}) {
+        const std::string device = quoted(path);
+        ::testing::internal::CaptureStderr();
+        const bool opened = mciSendString(("open " + device).c_str(), nullptr, 0, nullptr) == 0;
+        if (opened) {
+            send("play " + device);
+            EXPECT_TRUE(waitForMode(device, "stopped")) << path;
+            send("close " + device);
+        }
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        // FFmpeg's complaints come through the layer: one line at most, naming the file.
+        EXPECT_LE(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_TRUE(said.empty() || said.starts_with("mci: " + path + ": ")) << said;
+
+    }
+    const Capture out = capture();
+    ASSERT_GT(out.frames(), 0u);
+    for (float s : out.samples)
+        ASSERT_TRUE(std::isfinite(s) && std::fabs(s) <= 1.0f) << s;
 }
 
 TEST_F(Playback, twoDevices_playTogetherIntoOneOutput)

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <vector>
 
 using namespace zuvelo::mci;
 using zuvelo::testing::TemporaryFolder;
@@ -64,26 +67,80 @@ TEST(SoundFontCache, folderSoundFont_isPreferredOverTheDefault) {
     EXPECT_EQ(cache.loadedPath(), fonts / "mine.sf2");
 }
 
-TEST(SoundFontCache, unloadableSoundFont_failsTheOpenAndIsTriedAgain) {
+TEST(SoundFontCache, brokenSoundFontInTheFolder_fallsBackToTheDefaultAndSaysSoOnce) {
     TemporaryFolder folder;
     const std::string tune = writeShortTune(folder);
     TemporaryFolder fonts;
-    // "a.sf2" comes first by name, so it is chosen even though a good one follows.
-    fonts.write("a.sf2", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 's', 'f', 'b', 'k'});
-    std::filesystem::create_symlink(realSoundFont(), fonts / "b.sf2");
+    // A soundfont cut short by an interrupted copy: its header promises chunks the file lacks.
+    std::filesystem::copy_file(realSoundFont(), fonts / "cut.sf2");
+    std::filesystem::resize_file(fonts / "cut.sf2", 100000);
 
     SoundFontCache cache;
     cache.setFolder(fonts.path());
-    unsigned long error = 0;
-    EXPECT_FALSE(MidiRenderer::open(tune, error, cache));
-    EXPECT_EQ(error, static_cast<unsigned long>(MCIERR_INVALID_FILE));
-    EXPECT_EQ(cache.loadCount(), 0);
-
-    // Once the broken file is gone the next open loads the good one.
-    std::filesystem::remove(fonts / "a.sf2");
-    EXPECT_TRUE(MidiRenderer::open(tune, error, cache));
-    EXPECT_EQ(cache.loadedPath(), fonts / "b.sf2");
+    unsigned long error = 1;
+    ::testing::internal::CaptureStderr();
+    auto first = MidiRenderer::open(tune, error, cache);
+    auto second = MidiRenderer::open(tune, error, cache);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(first && second);
+    EXPECT_EQ(error, 0u);
+    EXPECT_EQ(cache.loadedPath(), chooseSoundFontFile(""));
     EXPECT_EQ(cache.loadCount(), 1);
+    // One line naming both files, and nothing from the synthesizer's own log.
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("cut.sf2"), std::string::npos) << said;
+    EXPECT_NE(said.find(chooseSoundFontFile("")), std::string::npos) << said;
+}
+
+// The soundfont is copied beside the program and then deleted, or truncated, while a piece plays;
+// the piece then reaches an instrument whose samples were never read.
+TEST(SoundFontCache, soundFontDeletedOrTruncatedWhilePlaying_playsOnWithoutCrashing) {
+    TemporaryFolder folder;
+    SmfWriter w;
+    const int t = w.addTrack();
+    w.note(t, 0, 240, 0, 60, 100);
+    w.programChange(t, 1920, 0, 40); // a violin, two seconds in
+    w.note(t, 1920, 960, 0, 67, 100);
+    const std::string tune = folder / "late-violin.mid";
+    ASSERT_TRUE(w.writeTo(tune));
+
+    for (const bool truncate : {false, true}) {
+        TemporaryFolder fonts;
+        const std::string copy = fonts / "gm.sf2";
+        std::filesystem::copy_file(realSoundFont(), copy);
+        SoundFontCache cache;
+        cache.setFolder(fonts.path());
+        unsigned long error = 1;
+        auto renderer = MidiRenderer::open(tune, error, cache);
+        ASSERT_TRUE(renderer);
+        std::vector<float> head(2 * 24000);
+        ASSERT_EQ(renderer->render(head.data(), 24000), 24000u);
+
+        if (truncate)
+            std::filesystem::resize_file(copy, 4096);
+        else
+            std::filesystem::remove(copy);
+        std::vector<float> rest;
+        std::vector<float> chunk(2 * 4800);
+        for (std::size_t got = 4800; got == 4800 && rest.size() < 2 * 48000 * 10;) {
+            got = renderer->render(chunk.data(), 4800);
+            rest.insert(rest.end(), chunk.begin(), chunk.begin() + static_cast<long>(2 * got));
+        }
+        EXPECT_TRUE(renderer->ended()) << "truncated " << truncate;
+        ASSERT_GT(rest.size(), 2u * 120000);
+        float peak = 0; // of the violin's second, when the piano has long died away
+        for (std::size_t i = 0; i < rest.size(); ++i) {
+            ASSERT_TRUE(std::isfinite(rest[i]));
+            if (i >= 2 * 72000 && i < 2 * 120000)
+                peak = std::max(peak, std::fabs(rest[i]));
+        }
+        // Deleted, the file is still read through the descriptor kept open: the violin sounds.
+        // Truncated, its samples are gone: it is silent (but for the piano's reverb, long faded).
+        if (truncate)
+            EXPECT_LT(peak, 1e-4f);
+        else
+            EXPECT_GT(peak, 0.01f);
+    }
 }
 
 TEST(SoundFontCache, loadedOnce_acrossOpensAndRenderersAlive) {
