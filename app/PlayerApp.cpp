@@ -31,6 +31,11 @@ bool PlayerApp::load()
     return !m_ctx.ending;
 }
 
+void PlayerApp::shutDown()
+{
+    m_handlers.formUnload(); // does nothing once shut-down has run
+}
+
 void PlayerApp::reportListFailure(const std::string& reason)
 {
     // Modal, but the event loop keeps running under it: the monitor ticks and playback goes on.

@@ -25,6 +25,10 @@ public:
     // signal while the folders were being scanned); then nothing is left to show.
     bool load();
 
+    // Shut-down, unless it has run already: for ways out that bypass the window's close (Qt
+    // ending the process with exit() when the display connection is lost).
+    void shutDown();
+
     Form1& window() { return *m_form; }
     PlayerState& state() { return *m_state; }
     PlayerContext& context() { return m_ctx; }

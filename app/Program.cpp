@@ -1,10 +1,12 @@
 #include "Program.h"
 
+#include "DisplayFallback.h"
 #include "InstanceLock.h"
 #include "MciMediaControl.h"
 #include "PlayerApp.h"
 #include "ProgramFolder.h"
 #include "SignalCloser.h"
+#include "StandardStreams.h"
 
 #include "app/EventYield.h"
 #include "fileio/FileReplacement.h"
@@ -15,6 +17,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace zuvelo {
 namespace {
@@ -31,11 +34,36 @@ void reportSoundSetup(const std::string& pare)
                  soundFont.empty() ? "none found (MIDI files stay silent)" : soundFont.c_str());
 }
 
+// The player while its event loop may run. Qt ends the process with exit(1) when it loses the
+// display connection (the X server ended, as at logout), without closing the window; the
+// handler below then runs the shut-down, so the settings are written all the same.
+PlayerApp* g_runningPlayer = nullptr;
+
+extern "C" void shutDownAtExit()
+{
+    if (g_runningPlayer != nullptr)
+        g_runningPlayer->shutDown();
+}
+
+struct RunningPlayer {
+    explicit RunningPlayer(PlayerApp& player)
+    {
+        static const bool registered = std::atexit(shutDownAtExit) == 0;
+        (void)registered;
+        g_runningPlayer = &player;
+    }
+    ~RunningPlayer() { g_runningPlayer = nullptr; }
+    RunningPlayer(const RunningPlayer&) = delete;
+    RunningPlayer& operator=(const RunningPlayer&) = delete;
+};
+
 } // namespace
 
 int runProgram(int argc, char** argv)
 {
-    // First of all, so that an early SIGINT or SIGTERM still ends in an orderly shut-down.
+    // Before anything opens a descriptor, which would otherwise take a closed stdout's number.
+    reopenClosedStandardStreams();
+    // Next, so that an early closing signal still ends in an orderly shut-down.
     SignalCloser::catchSignals();
     const std::string pare = programFolder();
     // Before anything shows: a second copy from the same folder ends at once, silently.
@@ -47,6 +75,7 @@ int runProgram(int argc, char** argv)
     removeLeftoverReplacements(pare + "/muini.dat");
     removeLeftoverReplacements(pare + "/list.csv");
 
+    chooseOffscreenWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     mciSetSoundFontFolder(pare.c_str());
     MciMediaControl media;
@@ -54,6 +83,7 @@ int runProgram(int argc, char** argv)
     PlayerApp player(pare, media, EventYield{});
     // Closing like a user would: shut-down runs and the settings are written.
     const SignalCloser closer([&player] { player.window().close(); });
+    const RunningPlayer running(player);
 
     if (!player.load())
         return 0;

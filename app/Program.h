@@ -3,7 +3,7 @@
 namespace zuvelo {
 
 // The whole program: refuses to run twice from one folder, then loads the window, runs its event
-// loop until it is closed (or SIGINT/SIGTERM closes it) and returns the exit status.
+// loop until it is closed (or SIGINT, SIGTERM or SIGHUP closes it) and returns the exit status.
 int runProgram(int argc, char** argv);
 
 } // namespace zuvelo

@@ -10,6 +10,9 @@
 namespace zuvelo {
 namespace {
 
+// Interrupt, a session manager's end, and a terminal closed under the program.
+constexpr int kClosingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 // The pipe's ends: the handler writes into [1], the notifier reads [0].
 int g_pipe[2] = {-1, -1};
 
@@ -32,8 +35,8 @@ void SignalCloser::catchSignals()
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : kClosingSignals)
+        sigaction(signal, &action, nullptr);
 }
 
 SignalCloser::SignalCloser(std::function<void()> onSignal) : m_onSignal(std::move(onSignal))
@@ -49,8 +52,8 @@ SignalCloser::~SignalCloser()
 {
     if (g_pipe[0] < 0)
         return;
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int signal : kClosingSignals)
+        std::signal(signal, SIG_DFL);
     delete m_notifier;
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

@@ -1,6 +1,7 @@
 #include "FileReplacement.h"
 
 #include <atomic>
+#include <climits>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -53,9 +54,27 @@ bool isTemporaryName(const std::string& name, const std::string& prefix)
     return dash != std::string::npos && allDigits(rest.substr(0, dash)) && allDigits(rest.substr(dash + 1));
 }
 
-} // namespace
+// The file a chain of symbolic links starting at path leads to (path itself when it is no link),
+// whether or not that file exists; a relative link counts from the link's own folder. Nothing
+// when the chain does not end (a loop), as the kernel's limit of 40 links decides.
+std::optional<std::string> linkTarget(const std::string& path)
+{
+    std::string target = path;
+    for (int links = 0; links <= 40; ++links) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return target;
+        std::string content(PATH_MAX, '\0');
+        const ssize_t size = ::readlink(target.c_str(), content.data(), content.size());
+        if (size <= 0)
+            return target;
+        content.resize(static_cast<std::size_t>(size));
+        target = content.front() == '/' ? content : folderOf(target) + "/" + content;
+    }
+    return std::nullopt;
+}
 
-void removeLeftoverReplacements(const std::string& path)
+void removeLeftoversBeside(const std::string& path)
 {
     const std::string folder = folderOf(path);
     const auto slash = path.rfind('/');
@@ -75,8 +94,32 @@ void removeLeftoverReplacements(const std::string& path)
     ::closedir(dir);
 }
 
-std::optional<std::string> replaceFileContents(const std::string& path, const std::string& bytes)
+} // namespace
+
+void removeLeftoverReplacements(const std::string& path)
 {
+    removeLeftoversBeside(path);
+    // A writer through a link puts its temporary file beside the link's target.
+    if (const auto target = linkTarget(path); target && *target != path)
+        removeLeftoversBeside(*target);
+}
+
+std::optional<std::string> replaceFileContents(const std::string& linkOrFile, const std::string& bytes)
+{
+    const auto resolved = linkTarget(linkOrFile);
+    if (!resolved)
+        return describe("cannot follow", linkOrFile, ELOOP);
+    const std::string& path = *resolved;
+    // What the user set up stays as it is: a file they made read-only, or a link to something
+    // other than a file (to /dev/null, to keep nothing). Root may write anything, so for the
+    // read-only test the permission bits count as well as what access() says.
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        return linkOrFile + ": not a regular file; left unchanged";
+    if (exists && ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0))
+        return linkOrFile + ": read-only; left unchanged";
+
     // A name of our own beside the target: the rename must not cross file systems. The process id
     // and a counter keep two writers of different files apart; O_EXCL refuses a stale leftover.
     static std::atomic<unsigned> counter{0};
@@ -91,7 +134,7 @@ std::optional<std::string> replaceFileContents(const std::string& path, const st
     if (fd < 0)
         return describe("cannot create", temporary, EEXIST);
 
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
+    if ((exists && ::fchmod(fd, old.st_mode & 07777) != 0) || !writeAll(fd, bytes) || ::fsync(fd) != 0) {
         const int error = errno;
         ::close(fd);
         ::unlink(temporary.c_str());

@@ -13,6 +13,7 @@ packages=(
   libgtest-dev
   ffmpeg
   libglib2.0-bin # gio: the tests start the desktop entry with it, as a desktop would
+  xvfb # a private X server: the tests take one away from a running player
 )
 packages+=("$@")
 

@@ -5,9 +5,9 @@
 #
 # Only the program, the demo and the icon are built (enough for cmake --install too), so the first
 # run is quick; scripts/test.sh builds the rest in the same build folder. Without a display
-# (neither DISPLAY nor WAYLAND_DISPLAY set) the player runs on Qt's offscreen platform: no window,
-# but the music plays all the same. Ctrl-C or SIGTERM closes it the way closing the window does
-# (the player replaces this script, so the signals reach it).
+# (neither DISPLAY nor WAYLAND_DISPLAY set) the player itself chooses Qt's offscreen platform: no
+# window, but the music plays all the same. Ctrl-C or SIGTERM closes it the way closing the
+# window does (the player replaces this script, so the signals reach it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,8 +16,4 @@ build=build/default
 cmake -S . -B "$build" -G Ninja -DZUVELO_SANITIZE= >&2
 cmake --build "$build" -j "$(nproc)" --target zuvelo zuvelo_demo zuvelo_icon >&2
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  echo "zuvelo: no display (DISPLAY and WAYLAND_DISPLAY are unset), so no window: playing on Qt's offscreen platform; Ctrl-C stops it" >&2
-  export QT_QPA_PLATFORM=offscreen
-fi
 exec "$build/stage/zuvelo"

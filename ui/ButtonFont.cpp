@@ -18,7 +18,7 @@ static int pointsToPixels(int points)
     return (points * 20 + 7) / 15;
 }
 
-QFont transportButtonFont()
+static QFont standInFace()
 {
     static const bool registered = [] {
         QStringList standIns;
@@ -28,20 +28,30 @@ QFont transportButtonFont()
         return true;
     }();
     (void)registered;
-
     QFont font(QString::fromUtf8(kButtonFace));
-    font.setPixelSize(pointsToPixels(kButtonPoints));
-    font.setWeight(QFont::Bold);
     font.setItalic(false);
     font.setUnderline(false);
     font.setStrikeOut(false);
     return font;
 }
 
-QFont textAreaFont(const QFont& base, int points)
+QFont transportButtonFont()
 {
-    QFont font(base);
-    font.setPixelSize(pointsToPixels(points));
+    QFont font = standInFace();
+    font.setPixelSize(pointsToPixels(kButtonPoints));
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+QFont textAreaFont(int points)
+{
+    // The layout was drawn for a window font that is this proportional Gothic, whose Latin digits
+    // are about half an em wide. The stand-ins' are wider (IPA P Gothic 0.63 em), so at the
+    // rounded 15 pixels of 11 points the count line "全 50000 曲" would run under Text1, which
+    // begins 80 pixels in; at 14 pixels (11 points is 14.7) it ends left of it. Whole-pixel sizes
+    // (18, 9 points) are exact.
+    QFont font = standInFace();
+    font.setPixelSize(points * 20 / 15);
     return font;
 }
 

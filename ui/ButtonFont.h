@@ -9,8 +9,9 @@ namespace zuvelo {
 // where the Windows face is missing. Call after the QApplication exists.
 QFont transportButtonFont();
 
-// A font for the print surface at the given point size, at 20 twips to the point and 15 twips to
-// the pixel, whatever the screen's resolution.
-QFont textAreaFont(const QFont& base, int points);
+// The print surface's font at the given point size: the same proportional Gothic face, regular,
+// at 20 twips to the point and 15 twips to the pixel whatever the screen's resolution, rounded
+// down to whole pixels. Call after the QApplication exists.
+QFont textAreaFont(int points);
 
 } // namespace zuvelo

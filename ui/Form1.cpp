@@ -40,7 +40,7 @@ protected:
         QPainter p(this);
         p.setPen(palette().color(QPalette::WindowText));
         for (const TextArea::Line& line : m_area.lines()) {
-            const QFont font = textAreaFont(this->font(), line.points);
+            const QFont font = textAreaFont(line.points);
             p.setFont(font);
             const QFontMetrics metrics(font);
             p.drawText(QPoint(0, px(line.topTwips) + metrics.ascent()), fromBytes(line.text));

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -72,6 +73,121 @@ TEST(Program, aKilledCopyDoesNotBlockTheNextStart)
     ASSERT_TRUE(next->waitForExit());
     EXPECT_EQ(next->exitCode(), 0);
     EXPECT_TRUE(fs::exists(folder.path() + "/muini.dat"));
+}
+
+// Started without standard streams or without a display, or ended by the terminal closing: the
+// program runs and closes in order, settings written.
+TEST(Program, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
+{
+    const std::vector<std::string> noDisplay = {"SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM=", "DISPLAY=",
+                                                "WAYLAND_DISPLAY="};
+    struct Row {
+        const char* what;
+        int firstClosed; // descriptors firstClosed..2 are closed at the start (3: none)
+        std::vector<std::string> environment;
+        int signal;
+    };
+    const Row rows[] = {
+        {"stdout and stderr closed", 1, {"SDL_AUDIODRIVER=dummy"}, SIGTERM},
+        {"all three closed", 0, {"SDL_AUDIODRIVER=dummy"}, SIGTERM},
+        {"terminal closed", 3, {"SDL_AUDIODRIVER=dummy"}, SIGHUP},
+        {"no display", 3, noDisplay, SIGTERM},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ProgramFolder folder;
+        const int firstClosed = row.firstClosed;
+        ProgramRun run(folder.program, row.environment, folder / "run.log", ProgramRun::Stderr::WithStdout,
+                       [firstClosed] {
+                           for (int fd = firstClosed; fd <= 2; ++fd)
+                               ::close(fd);
+                       });
+        ASSERT_TRUE(eventually([&] { return holdsFolderLock(run.pid(), folder.path()) || !run.running(); }));
+        if (firstClosed < 3) {
+            for (int fd = firstClosed; fd <= 2; ++fd)
+                EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(run.pid()) + "/fd/" + std::to_string(fd)),
+                          "/dev/null");
+            std::this_thread::sleep_for(std::chrono::seconds(1)); // time to misread a stray write
+        } else {
+            // The line that follows start-up.
+            EXPECT_TRUE(eventually([&] { return folder.read("run.log").find("zuvelo: sound output") != std::string::npos || !run.running(); }));
+        }
+        ASSERT_TRUE(run.running()) << folder.read("run.log");
+        run.signal(row.signal);
+        ASSERT_TRUE(run.waitForExit());
+        EXPECT_EQ(run.exitCode(), 0);
+        EXPECT_EQ(folder.read("muini.dat"), "0,1\r\n");
+        const std::string log = folder.read("run.log");
+        EXPECT_EQ(log.find("no display") != std::string::npos, row.environment == noDisplay) << log;
+    }
+}
+
+// A private X server on a free display: Xvfb picks the number and hands it back through a pipe.
+class PrivateXServer {
+public:
+    PrivateXServer()
+    {
+        int pipeEnds[2];
+        if (::pipe(pipeEnds) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::dup2(pipeEnds[1], 3);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "800x200x24",
+                     static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(pipeEnds[1]);
+        char digits[16] = {};
+        ssize_t size = 0;
+        while (size < 15 && m_pid > 0) {
+            const ssize_t n = ::read(pipeEnds[0], digits + size, 15 - size);
+            if (n <= 0 || std::strchr(digits, '\n') != nullptr)
+                break;
+            size += n;
+        }
+        ::close(pipeEnds[0]);
+        if (std::strchr(digits, '\n') != nullptr)
+            m_display = ":" + std::string(digits, std::strchr(digits, '\n'));
+    }
+    ~PrivateXServer() { stop(); }
+    PrivateXServer(const PrivateXServer&) = delete;
+    PrivateXServer& operator=(const PrivateXServer&) = delete;
+
+    // ":N", or empty when the server did not start.
+    const std::string& display() const { return m_display; }
+    void stop()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+            m_pid = -1;
+        }
+    }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_display;
+};
+
+TEST(Program, losingTheDisplayStillWritesTheSettingsAndEndsInOrder)
+{
+    PrivateXServer server;
+    if (server.display().empty())
+        GTEST_SKIP() << "no Xvfb here (scripts/install-deps.sh installs it)";
+    ProgramFolder folder;
+    auto player = start(folder, "player.log",
+                        {"SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM=xcb", "DISPLAY=" + server.display()});
+    ASSERT_TRUE(eventually([&] { return folder.read("player.log").find("zuvelo: sound output") != std::string::npos || !player->running(); }));
+    ASSERT_TRUE(player->running()) << folder.read("player.log");
+
+    server.stop(); // as at logout
+    ASSERT_TRUE(player->waitForExit());
+    EXPECT_GE(player->exitCode(), 0) << "ended by a signal: " << -player->exitCode();
+    EXPECT_EQ(folder.read("muini.dat"), "0,1\r\n") << folder.read("player.log");
 }
 
 TEST(Program, playsThreeTonesInOrderFromTheSavedTrackAndSavesTheTrackPlayingAtClose)

@@ -53,6 +53,24 @@ TEST(FileReplacement, leftoversOfAKilledWriterAreRemovedAndNothingElse)
         EXPECT_TRUE(exists(folder, kept)) << kept;
 }
 
+TEST(FileReplacement, leftoversBesideALinksTargetAreRemovedToo)
+{
+    TemporaryFolder folder;
+    TemporaryFolder elsewhere;
+    elsewhere.write("settings", "1,3\r\n");
+    elsewhere.write("settings.tmp4242-0", "1,");
+    elsewhere.write("muini.dat.tmp4242-0", "keep"); // named after the link, not after its target
+    folder.write("muini.dat.tmp17-1", "1,");
+    std::filesystem::create_symlink(elsewhere.path() + "/settings", folder.path() + "/muini.dat");
+
+    zuvelo::removeLeftoverReplacements(folder.path() + "/muini.dat");
+
+    EXPECT_FALSE(exists(elsewhere, "settings.tmp4242-0"));
+    EXPECT_FALSE(exists(folder, "muini.dat.tmp17-1"));
+    EXPECT_TRUE(exists(elsewhere, "muini.dat.tmp4242-0"));
+    EXPECT_EQ(folder.read("muini.dat"), "1,3\r\n");
+}
+
 TEST(FileReplacement, removingLeftoversInAMissingFolderDoesNothing)
 {
     TemporaryFolder folder;

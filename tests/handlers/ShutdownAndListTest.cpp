@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace zuvelo::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 struct FolderRig : HandlerRig {
     TemporaryFolder folder;
@@ -89,6 +92,48 @@ TEST(TrackList, aListThatCannotBeWritten_isReportedAndPlaybackGoesOn)
     EXPECT_FALSE(rig.listFailures[0].empty());
     rig.media.setMode("stopped");
     EXPECT_EQ(rig.tick(), 3) << "the player carries on";
+}
+
+// What the user keeps under the two names: a plain file is replaced, a link is written through
+// (the file it leads to is replaced, the link stays), a read-only file is left alone and the
+// failure is reported the usual way: one line on stderr for the settings, the list's message.
+TEST(ShutdownAndList, plainLinkedAndReadOnlyFiles)
+{
+    enum class Kind { Plain, Link, ReadOnly };
+    const std::string list = "1,\"/m/t1.mp3\r\"\r\n2,\"/m/t2.mp3\r\"\r\n3,\"/m/t3.mp3\r\"\r\n";
+    for (const bool settings : {true, false}) {
+        for (const Kind kind : {Kind::Plain, Kind::Link, Kind::ReadOnly}) {
+            SCOPED_TRACE(std::string(settings ? "settings, " : "list, ") + "kind " + std::to_string(int(kind)));
+            FolderRig rig(3, 1, 2);
+            TemporaryFolder elsewhere;
+            const std::string name = settings ? "muini.dat" : "list.csv";
+            std::string file = rig.folder / name;
+            if (kind == Kind::Link) {
+                file = elsewhere / "kept";
+                elsewhere.write("kept", "old");
+                fs::create_symlink(fs::relative(file, rig.folder.path()), rig.folder / name);
+            } else {
+                rig.folder.write(name, "old");
+            }
+            if (kind == Kind::ReadOnly)
+                fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+            ::testing::internal::CaptureStderr();
+            settings ? rig.handlers.formUnload() : rig.handlers.lisClick();
+            const std::string err = ::testing::internal::GetCapturedStderr();
+
+            const std::size_t failures = settings ? std::count(err.begin(), err.end(), '\n') : rig.listFailures.size();
+            EXPECT_EQ(failures, kind == Kind::ReadOnly ? 1u : 0u) << err;
+            const std::string wanted = kind == Kind::ReadOnly ? "old" : settings ? "1,2\r\n" : list;
+            EXPECT_EQ(rig.folder.read(name), wanted);
+            EXPECT_EQ(fs::is_symlink(rig.folder / name), kind == Kind::Link);
+            if (kind == Kind::ReadOnly)
+                EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+            // No temporary file is left in either folder.
+            EXPECT_EQ(std::distance(fs::directory_iterator(rig.folder.path()), {}), 1);
+            EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere.path()), {}), kind == Kind::Link ? 1 : 0);
+        }
+    }
 }
 
 } // namespace

@@ -268,6 +268,17 @@ TEST(Form1TextArea, printedTextIsDrawnBehindTheControlsAndStaysUntilCleared)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     EXPECT_GT(inkIn(client, topStrip), 50);
 
+    // The largest count stays whole left of Text1 (hidden here, so that it cannot cover the text).
+    form.clearTextArea();
+    form.setTextSize(18);
+    form.print({});
+    form.print({});
+    form.setTextSize(11);
+    form.print({std::string("全"), std::int64_t{kMaxTracks}, std::string("曲")});
+    form.Text1->hide();
+    EXPECT_GT(inkIn(client, leftOfText1), 10);
+    EXPECT_EQ(inkIn(client, QRect(80, 49, 40, 14)), 0) << "below the buttons, left of HScroll1";
+
     form.clearTextArea();
     EXPECT_EQ(inkIn(client, topStrip), 0);
 }
