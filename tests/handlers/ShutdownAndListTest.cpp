@@ -127,8 +127,10 @@ TEST(ShutdownAndList, plainLinkedAndReadOnlyFiles)
             const std::string wanted = kind == Kind::ReadOnly ? "old" : settings ? "1,2\r\n" : list;
             EXPECT_EQ(rig.folder.read(name), wanted);
             EXPECT_EQ(fs::is_symlink(rig.folder / name), kind == Kind::Link);
-            if (kind == Kind::ReadOnly)
-                EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+            if (kind == Kind::ReadOnly) {
+                EXPECT_EQ(fs::status(file).permissions(),
+                          fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+            }
             // No temporary file is left in either folder.
             EXPECT_EQ(std::distance(fs::directory_iterator(rig.folder.path()), {}), 1);
             EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere.path()), {}), kind == Kind::Link ? 1 : 0);
