@@ -5,6 +5,8 @@
 #include "ProgramRun.h"
 #include "ToneTrack.h"
 
+#include "library/NaturalOrder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,13 +28,14 @@ std::string log(const ProgramFolder& folder)
     return folder.read("player.log") + folder.read("player.log.err");
 }
 
-// The files of subfolder in the order the scan meets them (the folder's own order), folders left out.
+// The files of subfolder in the order the scan meets them (name order), folders left out.
 std::vector<std::string> scanOrder(const std::string& subfolder)
 {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(subfolder))
         if (!entry.is_directory())
             names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end(), naturalLess);
     return names;
 }
 
