@@ -192,21 +192,6 @@ TEST(PlaybackMonitor, aLibraryThatComesBackPlaysAgainByItself)
     EXPECT_EQ(openedIn(rig, 2), (std::vector<int>{2, 3}));
 }
 
-TEST(PlaybackMonitor, inRandomModeABadTrackDrawnAgainCountsOnce)
-{
-    HandlerRig rig;
-    rig.playing(2, kRandom, 1);
-    BadTracks::mark(rig, 2);
-    int goodPlays = 0;
-    for (int i = 0; i < 200 && goodPlays < 30; ++i) {
-        rig.media.setMode("stopped"); // the good track ends at once; the bad one never opens
-        const int opened = rig.tick();
-        ASSERT_NE(opened, 0) << "stalled after " << goodPlays << " plays of the good track";
-        goodPlays += opened == 1;
-    }
-    EXPECT_EQ(goodPlays, 30);
-}
-
 TEST(PlaybackMonitor, aPausedBadTrackIsNotPassedOver)
 {
     HandlerRig rig;
