@@ -12,7 +12,6 @@ namespace {
 void chooseMode(PlayerContext& ctx, int mode)
 {
     PlayerState& s = ctx.state;
-    ctx.unopenedInRow = 0;
     s.b1 = 0;
     s.a1 = mode;
     // The selection steps from a2, so jun leaves 1 (track 2 comes next) and gya nmax (nmax - 1

@@ -14,19 +14,38 @@ constexpr unsigned long kNameNotOpen = MediaError::kNameNotOpen;
 
 namespace {
 
-// Whether this tick moves on, from the status reply and the result of the query.
-bool shouldAdvance(PlayerContext& ctx, const ReplyField& status, unsigned long statusResult)
+// Whether the status query says that the current track could not be opened, in a state where
+// the monitor passes such a track over: tracks exist and playback is not paused.
+bool currentTrackFailed(const PlayerState& s, unsigned long statusResult)
+{
+    return statusResult == kNameNotOpen && s.nmax >= 1 && s.b1 == 0;
+}
+
+// Keeps the record of failed tracks up to date with this tick's status query: a track that is
+// open clears it, one that could not be opened (a3, the track last started) joins it. When that
+// completes the record, the slow pace starts counting.
+void recordStatus(PlayerContext& ctx, unsigned long statusResult, PlayerContext::Clock::time_point now)
 {
     const PlayerState& s = ctx.state;
-    if (statusResult == kNameNotOpen && s.nmax >= 1 && s.b1 == 0) {
-        // The track could not be opened: pass over it, unless every track has just failed.
-        if (ctx.unopenedInRow >= s.nmax)
-            return false;
-        ++ctx.unopenedInRow;
-        return ctx.unopenedInRow < s.nmax;
+    if (statusResult == 0) {
+        ctx.failedTracks.clear();
+        return;
     }
-    if (statusResult == 0)
-        ctx.unopenedInRow = 0;
+    if (!currentTrackFailed(s, statusResult) || ctx.failedTracks.all(s.nmax))
+        return;
+    ctx.failedTracks.add(s.a3.value(), s.nmax.value());
+    if (ctx.failedTracks.all(s.nmax))
+        ctx.lastSlowTry = now;
+}
+
+// Whether this tick moves on. A track that could not be opened is passed over, right away while
+// some track has not failed yet, and at the slow pace once every track has.
+bool shouldAdvance(const PlayerContext& ctx, const ReplyField& status, unsigned long statusResult,
+                   PlayerContext::Clock::time_point now)
+{
+    const PlayerState& s = ctx.state;
+    if (currentTrackFailed(s, statusResult))
+        return !ctx.failedTracks.all(s.nmax) || now - ctx.lastSlowTry >= PlayerContext::kSlowRetryInterval;
     return std::string_view(status.bytes.data(), 7) == "stopped" && s.b1 == 0;
 }
 
@@ -47,8 +66,12 @@ void timer1Timer(PlayerContext& ctx)
     takeModeFromCombo1(ctx);
     const unsigned long statusResult = sendCommand(ctx.media, statusModeCommand(s.SoundFile), replyA);
     showStatusInCaption(ctx.form, replyA.text());
-    if (!shouldAdvance(ctx, replyA, statusResult))
+    const auto now = ctx.now();
+    recordStatus(ctx, statusResult, now);
+    if (!shouldAdvance(ctx, replyA, statusResult, now))
         return;
+    if (ctx.failedTracks.all(s.nmax))
+        ctx.lastSlowTry = now; // a slow retry: the next may come kSlowRetryInterval from now
 
     sendCommand(ctx.media, closeCommand(s.SoundFile), replyB);
     SelectNextTrack(s, SelectionForm::Monitor);

@@ -9,7 +9,8 @@ namespace zuvelo {
 // while not paused, closes it and opens, shows, rewinds and plays the next one.
 //
 // A track whose status query fails because it is not open (it could not be opened) is passed over
-// as if it had stopped, until as many tracks in a row have failed as there are tracks.
+// as if it had stopped, until every track number has failed since a track last played; from then
+// on one track is tried every PlayerContext::kSlowRetryInterval, in the mode's order.
 void timer1Timer(PlayerContext& ctx);
 
 } // namespace zuvelo

@@ -25,27 +25,38 @@ PlayerHandlers::PlayerHandlers(PlayerContext& ctx,
             handler(m_ctx);                \
     }
 
-ZUVELO_FORWARD(command1Click, zuvelo::command1Click)
-ZUVELO_FORWARD(command2Click, zuvelo::command2Click)
-ZUVELO_FORWARD(command3Click, zuvelo::command3Click)
-ZUVELO_FORWARD(command4Click, zuvelo::command4Click)
-ZUVELO_FORWARD(command5Click, zuvelo::command5Click)
 ZUVELO_FORWARD(combo1Change, zuvelo::combo1Change)
 ZUVELO_FORWARD(hScroll1Change, zuvelo::hScroll1Change)
 ZUVELO_FORWARD(text1Change, zuvelo::text1Change)
-ZUVELO_FORWARD(raClick, zuvelo::raClick)
-ZUVELO_FORWARD(junClick, zuvelo::junClick)
-ZUVELO_FORWARD(gyaClick, zuvelo::gyaClick)
 ZUVELO_FORWARD(timer1Timer, zuvelo::timer1Timer)
 
+// Buttons and menu items: whatever the user does starts a fresh round over tracks that failed.
+#define ZUVELO_FORWARD_USER_ACTION(event, handler) \
+    void PlayerHandlers::event()                   \
+    {                                              \
+        if (!m_ctx.ending) {                       \
+            m_ctx.failedTracks.clear();            \
+            handler(m_ctx);                        \
+        }                                          \
+    }
+
+ZUVELO_FORWARD_USER_ACTION(command1Click, zuvelo::command1Click)
+ZUVELO_FORWARD_USER_ACTION(command2Click, zuvelo::command2Click)
+ZUVELO_FORWARD_USER_ACTION(command3Click, zuvelo::command3Click)
+ZUVELO_FORWARD_USER_ACTION(command4Click, zuvelo::command4Click)
+ZUVELO_FORWARD_USER_ACTION(command5Click, zuvelo::command5Click)
+ZUVELO_FORWARD_USER_ACTION(raClick, zuvelo::raClick)
+ZUVELO_FORWARD_USER_ACTION(junClick, zuvelo::junClick)
+ZUVELO_FORWARD_USER_ACTION(gyaClick, zuvelo::gyaClick)
+ZUVELO_FORWARD_USER_ACTION(lisClick, writeListAndReport)
+
+#undef ZUVELO_FORWARD_USER_ACTION
 #undef ZUVELO_FORWARD
 
-void PlayerHandlers::lisClick()
+void PlayerHandlers::writeListAndReport(PlayerContext& ctx)
 {
-    if (m_ctx.ending)
-        return;
     // Playback goes on whatever happens here: a failure is only reported.
-    if (const auto failure = writeTrackList(m_ctx.state); failure && m_reportListFailure)
+    if (const auto failure = writeTrackList(ctx.state); failure && m_reportListFailure)
         m_reportListFailure(*failure);
 }
 

@@ -33,6 +33,8 @@ public:
     void formUnload() override;
 
 private:
+    void writeListAndReport(PlayerContext& ctx);
+
     PlayerContext& m_ctx;
     std::function<void(const std::string&)> m_reportListFailure;
     std::function<void()> m_endProgram;

@@ -7,6 +7,8 @@
 #include "handlers/MediaSend.h"
 #include "handlers/TrackSound.h"
 
+#include <cstdio>
+
 namespace zuvelo {
 
 // The playback monitor's period: ten polls a second bound the gap between two tracks.
@@ -27,9 +29,12 @@ void formLoad(PlayerContext& ctx, const std::string& programFolder)
     // May run Combo1's change handler nested, which sets a1 to the same mode (0 when it was empty).
     ctx.form.setCombo1Text(ctx.form.combo1ListEntry(static_cast<int>(s.a1.value())));
 
-    scanFolders(s, ctx.yieldToEvents);
+    const std::int64_t leftOut = scanFolders(s, ctx.yieldToEvents);
     if (ctx.ending)
         return;
+    if (leftOut > 0)
+        std::fprintf(stderr, "zuvelo: %lld playable files left out; only the first %d, in name order, are played\n",
+                     static_cast<long long>(leftOut), kMaxTracks);
 
     SelectNextTrack(s, SelectionForm::Startup);
     s.SoundFile = soundFileOf(s);

@@ -47,7 +47,6 @@ void command1Click(PlayerContext& ctx)
 {
     PlayerState& s = ctx.state;
     ReplyField reply;
-    ctx.unopenedInRow = 0;
     playIfPaused(ctx, reply);
     s.b1 = 0;
     sendCommand(ctx.media, stopCommand(s.SoundFile), reply);
@@ -57,7 +56,6 @@ void command2Click(PlayerContext& ctx)
 {
     PlayerState& s = ctx.state;
     ReplyField reply;
-    ctx.unopenedInRow = 0;
     s.b2 = 1;
     playIfPaused(ctx, reply);
     s.b1 = 0;
@@ -76,7 +74,6 @@ void command3Click(PlayerContext& ctx)
     if (s.a1 == kModeRandom)
         return;
     ReplyField reply;
-    ctx.unopenedInRow = 0;
     playIfPaused(ctx, reply);
     s.b1 = 0;
     if (s.a1 == kModeInOrder) {
@@ -94,7 +91,6 @@ void command4Click(PlayerContext& ctx)
 {
     PlayerState& s = ctx.state;
     ReplyField reply;
-    ctx.unopenedInRow = 0;
     s.b1 = 1;
     // A MIDI track is stopped rather than paused ("play " resumes it from where it stopped); b1
     // keeps the monitor from taking that stop for the end of the track.
@@ -109,14 +105,12 @@ void command5Click(PlayerContext& ctx)
     PlayerState& s = ctx.state;
     ReplyField reply;
     if (s.b1 == 1) {
-        ctx.unopenedInRow = 0;
         sendCommand(ctx.media, playCommand(s.SoundFile), reply);
         s.b1 = 0;
         return;
     }
     if (s.a1 == kModeRandom)
         return;
-    ctx.unopenedInRow = 0;
     // Not paused in an ordered mode: start the current track again from its beginning.
     stepBackForRestart(s);
     sendCommand(ctx.media, stopCommand(s.SoundFile), reply);

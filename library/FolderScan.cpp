@@ -1,6 +1,9 @@
 #include "FolderScan.h"
 
-#include <cstring>
+#include "NaturalOrder.h"
+
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <dirent.h>
 #include <fcntl.h>
@@ -24,9 +27,9 @@ bool isDotOrDotDot(const char* name)
 // The entry's type, following a symbolic link to what it names. readdir's own type answers
 // most entries without a system call; links, and file systems that do not fill it in, need a
 // stat. A dangling link or an entry that vanished gives 0, which matches neither kind.
-mode_t entryKind(int folderFd, const dirent* entry)
+mode_t entryKind(int folderFd, const char* name, unsigned char type)
 {
-    switch (entry->d_type) {
+    switch (type) {
     case DT_DIR:
         return S_IFDIR;
     case DT_REG:
@@ -34,7 +37,7 @@ mode_t entryKind(int folderFd, const dirent* entry)
     case DT_LNK:
     case DT_UNKNOWN: {
         struct stat info;
-        if (::fstatat(folderFd, entry->d_name, &info, 0) != 0)
+        if (::fstatat(folderFd, name, &info, 0) != 0)
             return 0;
         return info.st_mode & S_IFMT;
     }
@@ -43,77 +46,134 @@ mode_t entryKind(int folderFd, const dirent* entry)
     }
 }
 
+// The entries of one folder in natural order. The names lie one after another in a single
+// buffer, each NUL-terminated, so a folder costs two allocations rather than one per name.
+class Listing {
+public:
+    struct Entry {
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
+
+    // Reads the entries that keep(name, d_type) accepts, never "." and "..", and sorts them. A
+    // read error ends the listing like its end does: there is nothing more to list either way.
+    template <typename Keep>
+    void read(DIR* dir, Keep keep)
+    {
+        m_names.clear();
+        m_entries.clear();
+        while (const dirent* entry = ::readdir(dir)) {
+            if (isDotOrDotDot(entry->d_name) || !keep(entry->d_name, entry->d_type))
+                continue;
+            const std::size_t length = std::char_traits<char>::length(entry->d_name);
+            m_entries.push_back({static_cast<std::uint32_t>(m_names.size()), static_cast<std::uint32_t>(length)});
+            m_names.append(entry->d_name, length + 1);
+        }
+        std::sort(m_entries.begin(), m_entries.end(),
+                  [this](const Entry& a, const Entry& b) { return naturalLess(name(a), name(b)); });
+    }
+
+    const std::vector<Entry>& entries() const { return m_entries; }
+    std::string_view name(const Entry& e) const { return {m_names.data() + e.offset, e.length}; }
+    const char* cName(const Entry& e) const { return m_names.data() + e.offset; }
+
+private:
+    std::string m_names;
+    std::vector<Entry> m_entries;
+};
+
+DirHandle openSubfolder(int topFd, const char* name)
+{
+    const int fd = ::openat(topFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr; // unreadable (permissions, vanished): skipped
+    DirHandle dir(::fdopendir(fd));
+    if (!dir)
+        ::close(fd);
+    return dir;
+}
+
 } // namespace
 
-bool isPlayableName(const std::string& name)
+bool isPlayableName(std::string_view name)
 {
     // Compare the tail lower-cased, ASCII only: the suffixes are ASCII, and lowering other bytes
     // could only turn a non-matching name into a matching one by accident.
-    auto tail = [&](std::size_t length) {
-        std::string lowered = name.substr(name.size() - length);
-        for (char& c : lowered)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return lowered;
+    const auto endsWith = [&](std::string_view suffix) {
+        if (name.size() < suffix.size())
+            return false;
+        const std::string_view tail = name.substr(name.size() - suffix.size());
+        return std::equal(tail.begin(), tail.end(), suffix.begin(), [](char c, char s) {
+            return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == s;
+        });
     };
-    if (name.size() >= 3) {
-        const std::string last3 = tail(3);
-        if (last3 == "wav" || last3 == "wma" || last3 == "mp3" || last3 == "mp2" || last3 == "mid")
-            return true;
-    }
-    return name.size() >= 4 && tail(4) == "midi";
+    return endsWith("wav") || endsWith("wma") || endsWith("mp3") || endsWith("mp2") || endsWith("mid")
+        || endsWith("midi");
 }
 
-void scanFolders(PlayerState& state, const std::function<void()>& yieldToEvents)
+std::int64_t scanFolders(PlayerState& state, const std::function<void()>& yieldToEvents)
 {
     if (state.FileList.size() < static_cast<std::size_t>(kMaxTracks) + 1)
         state.FileList.resize(static_cast<std::size_t>(kMaxTracks) + 1);
+    const auto yield = [&] {
+        if (yieldToEvents)
+            yieldToEvents();
+    };
 
     // Counted locally and published at the end: handlers that run during a yield must still see
     // the table as not yet built.
     int count = 0;
+    std::int64_t leftOut = 0;
     const std::string root = state.Pare.empty() ? "/" : state.Pare;
     DirHandle top(::opendir(root.c_str()));
     if (top) {
         const int topFd = ::dirfd(top.get());
-        bool full = false;
-        while (!full) {
-            const dirent* sub = ::readdir(top.get());
-            if (sub == nullptr)
-                break; // the end, or a read error: either way there is nothing more to visit
-            if (isDotOrDotDot(sub->d_name) || entryKind(topFd, sub) != S_IFDIR)
+        Listing subfolders;
+        subfolders.read(top.get(), [&](const char* name, unsigned char type) {
+            return entryKind(topFd, name, type) == S_IFDIR;
+        });
+        Listing files;
+        for (const Listing::Entry& sub : subfolders.entries()) {
+            DirHandle folder = openSubfolder(topFd, subfolders.cName(sub));
+            if (!folder)
                 continue;
-            // Copy the name now: the next readdir on the top folder may reuse its storage, and a
-            // yield below may run for a while.
-            const std::string subName = sub->d_name;
-
-            const int subFd = ::openat(topFd, subName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (subFd < 0)
-                continue; // unreadable (permissions, vanished): skip it and go on
-            DirHandle folder(::fdopendir(subFd));
-            if (!folder) {
-                ::close(subFd);
+            const int subFd = ::dirfd(folder.get());
+            if (count == kMaxTracks) {
+                // The table is full: only count what is left out, in whatever order the folder
+                // lists it, sorting and keeping nothing.
+                while (const dirent* entry = ::readdir(folder.get())) {
+                    if (isDotOrDotDot(entry->d_name) || entryKind(subFd, entry->d_name, entry->d_type) != S_IFREG)
+                        continue;
+                    leftOut += isPlayableName(entry->d_name);
+                    yield();
+                }
                 continue;
             }
-            const std::string prefix = "/" + subName + "/";
-            while (const dirent* entry = ::readdir(folder.get())) {
-                if (isDotOrDotDot(entry->d_name) || entryKind(subFd, entry) != S_IFREG)
-                    continue;
-                const char* name = entry->d_name;
+            // Only files are examined (and yielded after); folders, devices and dangling links
+            // are passed over as if absent.
+            files.read(folder.get(), [&](const char* name, unsigned char type) {
+                return entryKind(subFd, name, type) == S_IFREG;
+            });
+            const std::string prefix = "/" + std::string(subfolders.name(sub)) + "/";
+            for (const Listing::Entry& file : files.entries()) {
+                const std::string_view name = files.name(file);
                 if (isPlayableName(name)) {
-                    ++count;
-                    state.FileList[static_cast<std::size_t>(count)] = prefix + name;
                     if (count == kMaxTracks) {
-                        full = true;
-                        break;
+                        ++leftOut;
+                    } else {
+                        ++count;
+                        state.FileList[static_cast<std::size_t>(count)].assign(prefix).append(name);
+                        // No yield after the file that fills the table.
+                        if (count == kMaxTracks)
+                            continue;
                     }
                 }
-                if (yieldToEvents)
-                    yieldToEvents();
+                yield();
             }
         }
     }
     state.nmax = count;
+    return leftOut;
 }
 
 } // namespace zuvelo

@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
@@ -51,6 +52,27 @@ private:
     const TextArea& m_area;
 };
 
+// The track scroll bar. Qt's horizontal scroll bar inverts its controls by default, which turns
+// the Left and Right keys round; here Right raises the value and Left lowers it (mirrored in a
+// right-to-left layout), as the bar's picture suggests. Page Up and Page Down already lower and
+// raise it; everything else, the wheel included, stays Qt's.
+class TrackScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool left = event->key() == Qt::Key_Left;
+        if (orientation() != Qt::Horizontal || !(left || event->key() == Qt::Key_Right)) {
+            QScrollBar::keyPressEvent(event);
+            return;
+        }
+        triggerAction(left != isRightToLeft() ? SliderSingleStepSub : SliderSingleStepAdd);
+        event->accept();
+    }
+};
+
 QPushButton* makeButton(QWidget* client, const char* name, const char* caption, QRect twips)
 {
     auto* button = new QPushButton(QString::fromUtf8(caption), client);
@@ -93,7 +115,7 @@ void Form1::setupControls(QWidget* client)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(px(1200), px(720), px(615), px(270));
 
-    HScroll1 = new QScrollBar(Qt::Horizontal, client);
+    HScroll1 = new TrackScrollBar(Qt::Horizontal, client);
     HScroll1->setObjectName(QStringLiteral("HScroll1"));
     HScroll1->setGeometry(px(1800), px(720), px(8055), px(255));
     // Defaults until the change handler first sets the range: every track number fits.

@@ -28,9 +28,9 @@ for i in $(seq 0 20); do
   fi
 done
 
-# The reference: every track decoded to the output's format and laid end to end, in the folder's
-# own order (the order of the scan).
-for f in $(ls -U "$program/Tones"); do
+# The reference: every track decoded to the output's format and laid end to end, in name order (the
+# order of the scan; the zero-padded numbers sort the same byte by byte).
+for f in $(LC_ALL=C ls "$program/Tones"); do
   ffmpeg -hide_banner -loglevel error -nostdin -i "$program/Tones/$f" -f f32le -ar 48000 -ac 2 - >> "$work/reference.raw"
 done
 

@@ -8,7 +8,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <memory>
 
 namespace zuvelo::testing {
@@ -193,24 +192,18 @@ TEST(Program, losingTheDisplayStillWritesTheSettingsAndEndsInOrder)
 TEST(Program, playsThreeTonesInOrderFromTheSavedTrackAndSavesTheTrackPlayingAtClose)
 {
     ProgramFolder folder;
-    // Placeholders first: the scan takes files in the folder's own order, so the track numbers
-    // are known before the tones are encoded into the same names.
-    for (const char* name : {"low.wav", "mid.mp3", "high.mp2"})
-        folder.write(std::string("Tones/") + name);
-    std::vector<std::string> trackFiles;
-    for (const auto& entry : fs::directory_iterator(folder.path() + "/Tones"))
-        trackFiles.push_back(entry.path().string());
-    ASSERT_EQ(trackFiles.size(), 3u);
-    const std::map<std::string, double> pitch = {{"low.wav", 440}, {"mid.mp3", 700}, {"high.mp2", 1100}};
+    // The scan takes the files in name order: these are tracks 1, 2 and 3.
+    const std::vector<std::pair<std::string, double>> tracks = {{"high.mp2", 1100}, {"low.wav", 440}, {"mid.mp3", 700}};
     std::vector<double> trackPitch;
+    fs::create_directories(folder.path() + "/Tones");
     for (std::size_t n = 0; n < 3; ++n) {
-        const std::string name = fs::path(trackFiles[n]).filename().string();
-        trackPitch.push_back(pitch.at(name));
+        const auto& [name, pitch] = tracks[n];
+        trackPitch.push_back(pitch);
         // Track 1 plays last and must still be playing when the program is closed.
         const double seconds = n == 0 ? 60 : 1;
-        const std::string command = "ffmpeg -v error -y -f lavfi -i 'sine=frequency=" +
-                                    std::to_string(int(trackPitch.back())) + ":duration=" + std::to_string(seconds) +
-                                    "' -ar 44100 -ac 2 '" + trackFiles[n] + "'";
+        const std::string command = "ffmpeg -v error -y -f lavfi -i 'sine=frequency=" + std::to_string(int(pitch)) +
+                                    ":duration=" + std::to_string(seconds) + "' -ar 44100 -ac 2 '" + folder.path() +
+                                    "/Tones/" + name + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     folder.write("muini.dat", "1,1\r\n");

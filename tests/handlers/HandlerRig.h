@@ -46,7 +46,14 @@ struct HandlerRig {
     PlayerHandlers handlers{ctx, [this](const std::string& why) { listFailures.push_back(why); },
                             [this] { ++endProgramCalls; }};
 
-    HandlerRig() { form.events = &handlers; }
+    // The monitor's clock: it stands still until a test moves it.
+    PlayerContext::Clock::time_point clock{};
+
+    HandlerRig()
+    {
+        form.events = &handlers;
+        ctx.now = [this] { return clock; };
+    }
 
     // The device name of track n in the library that playing() sets up.
     static std::string device(int n) { return "\"/p/m/t" + std::to_string(n) + ".mp3\""; }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace zuvelo::testing {
 namespace {
 
@@ -118,6 +120,14 @@ struct BadTracks {
                                         "close " + dev, "stop " + dev, "pause " + dev})
             rig.media.failCommand(verb, kNotOpen);
     }
+    // The file is back: every command on it works again.
+    static void mend(HandlerRig& rig, int n)
+    {
+        const std::string dev = HandlerRig::device(n);
+        for (const std::string& command : {"Open " + dev, "status " + dev + " mode", "seek " + dev + " to start",
+                                           "play " + dev, "close " + dev, "stop " + dev, "pause " + dev})
+            rig.media.failCommand(command, 0);
+    }
 };
 
 TEST(PlaybackMonitor, passesOverATrackThatCannotBeOpened)
@@ -132,27 +142,54 @@ TEST(PlaybackMonitor, passesOverATrackThatCannotBeOpened)
     EXPECT_EQ(rig.form.text1, "3");
 }
 
-TEST(PlaybackMonitor, aFolderOfBadFilesIsTriedOnceThenLeftUntilTheUserActs)
+// Runs ticks and returns the numbers of the tracks they opened.
+std::vector<int> openedIn(HandlerRig& rig, int ticks)
+{
+    std::vector<int> opened;
+    for (int i = 0; i < ticks; ++i)
+        if (int t = rig.tick())
+            opened.push_back(t);
+    return opened;
+}
+
+TEST(PlaybackMonitor, aFolderOfBadFilesIsTriedOnceThenSlowlyUntilTheUserActs)
 {
     HandlerRig rig;
     rig.playing(3, kInOrder, 1);
     for (int n = 1; n <= 3; ++n)
         BadTracks::mark(rig, n);
-    std::vector<int> opened;
-    for (int i = 0; i < 12; ++i)
-        if (int t = rig.tick())
-            opened.push_back(t);
-    EXPECT_EQ(opened, (std::vector<int>{2, 3})) << "each of the three tried once, then no more";
+    EXPECT_EQ(openedIn(rig, 12), (std::vector<int>{2, 3})) << "each of the three tried once, then no more";
+
+    // One track every five seconds, in the mode's order.
+    rig.clock += std::chrono::milliseconds(4900);
+    EXPECT_EQ(openedIn(rig, 3), std::vector<int>{});
+    rig.clock += std::chrono::milliseconds(100);
+    EXPECT_EQ(openedIn(rig, 3), std::vector<int>{1});
+    rig.clock += std::chrono::seconds(5);
+    EXPECT_EQ(openedIn(rig, 3), std::vector<int>{2});
 
     rig.handlers.command1Click();
-    opened.clear();
-    for (int i = 0; i < 12; ++i)
-        if (int t = rig.tick())
-            opened.push_back(t);
-    EXPECT_EQ(opened, (std::vector<int>{1, 2})) << "a button starts another round";
+    EXPECT_EQ(openedIn(rig, 12), (std::vector<int>{3, 1})) << "a button starts another round";
+    rig.handlers.lisClick();
+    EXPECT_EQ(openedIn(rig, 12), (std::vector<int>{2, 3})) << "so does any menu item";
+}
 
-    rig.handlers.gyaClick();
-    EXPECT_EQ(rig.tick(), 2);
+TEST(PlaybackMonitor, aLibraryThatComesBackPlaysAgainByItself)
+{
+    HandlerRig rig;
+    rig.playing(3, kInOrder, 1);
+    for (int n = 1; n <= 3; ++n)
+        BadTracks::mark(rig, n);
+    EXPECT_EQ(openedIn(rig, 5), (std::vector<int>{2, 3}));
+    // The files are back; track 3, which failed to open, still is not open.
+    BadTracks::mend(rig, 1);
+    BadTracks::mend(rig, 2);
+    rig.clock += std::chrono::seconds(5);
+    EXPECT_EQ(openedIn(rig, 3), std::vector<int>{1}) << "it plays";
+    // Playing cleared the record: a track failing again is passed over at once.
+    BadTracks::mark(rig, 2);
+    rig.media.setMode("stopped");
+    EXPECT_EQ(openedIn(rig, 2), (std::vector<int>{2, 3}));
 }
 
 TEST(PlaybackMonitor, aPausedBadTrackIsNotPassedOver)

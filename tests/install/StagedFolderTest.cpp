@@ -6,6 +6,8 @@
 #include "Shell.h"
 #include "TemporaryFolder.h"
 
+#include "library/NaturalOrder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,10 +66,11 @@ TEST(StagedFolder, theProgramPlaysEachDemoPiece)
 {
     TemporaryFolder folder;
     fs::copy(ZUVELO_STAGE_DIR, folder.path(), fs::copy_options::recursive);
-    // The scan takes the files in the folder's own order, which fixes each piece's track number.
+    // The scan takes the files in name order, which fixes each piece's track number.
     std::vector<std::string> pieces;
     for (const auto& entry : fs::directory_iterator(folder.path() + "/demo"))
         pieces.push_back(entry.path().filename().string());
+    std::sort(pieces.begin(), pieces.end(), naturalLess);
     ASSERT_EQ(pieces.size(), 6u);
 
     for (std::size_t track = 1; track <= pieces.size(); ++track) {

@@ -1,4 +1,5 @@
 #include "library/FolderScan.h"
+#include "library/NaturalOrder.h"
 
 #include "TemporaryFolder.h"
 
@@ -7,7 +8,6 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,12 +21,13 @@ struct ScanResult {
     std::vector<std::string> entries; // FileList(1..nmax)
     int yields = 0;
     std::int64_t nmax = 0;
+    std::int64_t leftOut = 0;
 };
 
 ScanResult scan(PlayerState& state, const std::function<void()>& extraYield = {})
 {
     ScanResult result;
-    scanFolders(state, [&] {
+    result.leftOut = scanFolders(state, [&] {
         ++result.yields;
         if (extraYield)
             extraYield();
@@ -60,15 +61,6 @@ void makeFiles(const std::string& folder, const std::string& stem, int count, co
         ASSERT_GE(fd, 0) << path;
         ::close(fd);
     }
-}
-
-// The names of a folder's entries in the order the file system lists them.
-std::vector<std::string> listed(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
 }
 
 } // namespace
@@ -106,20 +98,38 @@ TEST(FolderScan, collectsPlayableFilesOfFirstLevelSubfoldersOnly)
     EXPECT_TRUE(state.FileList[3].empty());
 }
 
-TEST(FolderScan, keepsTheEnumerationOrderOfFoldersAndFiles)
+TEST(NaturalOrder, digitRunsByValueLettersWithoutCaseThenRawBytes)
+{
+    // Each name comes strictly before every later one.
+    const std::vector<std::string> ordered = {
+        "", " ", "-1", "0", "00", "01", "1", "1.mp3", "1a", "2", "010", "10",
+        "99999999999999999999999", "0100000000000000000000000", "100000000000000000000000", "_",
+        "A", "a", "A01", "a1", "a2", "A10", "b", "track 2.mp3", "Track 10.mp3", "track 11.mp3", "z", "~",
+        "\xC3\xA9", "\xFF"};
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        EXPECT_EQ(naturalCompare(ordered[i], ordered[i]), 0) << ordered[i];
+        for (std::size_t j = i + 1; j < ordered.size(); ++j) {
+            EXPECT_LT(naturalCompare(ordered[i], ordered[j]), 0) << "'" << ordered[i] << "' < '" << ordered[j] << "'";
+            EXPECT_GT(naturalCompare(ordered[j], ordered[i]), 0) << "'" << ordered[j] << "' > '" << ordered[i] << "'";
+        }
+    }
+}
+
+TEST(FolderScan, takesFoldersAndFilesInNaturalOrder)
 {
     TemporaryFolder pare;
-    for (const char* folder : {"b", "a", "c", "zz", "m"})
-        for (const char* file : {"3.mp3", "1.mp3", "2.mid", "x.txt", "0.wav"})
+    for (const char* folder : {"Disc 10", "disc 2", "Disc 1"})
+        for (const char* file : {"10 Ten.mp3", "2 two.WAV", "cover.jpg", "01 One.mid", "1 one.mid", "B.mp2", "a.mp2"})
             pare.write(std::string(folder) + "/" + file);
 
     std::vector<std::string> expected;
-    for (const std::string& folder : listed(pare.path()))
-        for (const std::string& file : listed(pare.path() + "/" + folder))
-            if (isPlayableName(file))
-                expected.push_back("/" + folder + "/" + file);
-
-    EXPECT_EQ(scan(pare.path()).entries, expected);
+    for (const char* folder : {"/Disc 1/", "/disc 2/", "/Disc 10/"})
+        for (const char* file : {"01 One.mid", "1 one.mid", "2 two.WAV", "10 Ten.mp3", "a.mp2", "B.mp2"})
+            expected.push_back(std::string(folder) + file);
+    const ScanResult result = scan(pare.path());
+    EXPECT_EQ(result.entries, expected);
+    EXPECT_EQ(result.yields, 21);
+    EXPECT_EQ(result.leftOut, 0);
 }
 
 TEST(FolderScan, keepsNamesByteForByte)
@@ -226,8 +236,8 @@ TEST(FolderScan, yieldsSeeNoCountAndUnreadableFoldersAreSkipped)
 }
 
 // Exactly the limit: every file taken, and no yield after the last one. Beyond it: the first
-// 50,000 in enumeration order, and nothing more examined.
-TEST(FolderScan, stopsAtFiftyThousandTracks)
+// 50,000 in natural order, and the rest only counted.
+TEST(FolderScan, stopsAtFiftyThousandTracksAndCountsTheRest)
 {
     TemporaryFolder pare;
     makeFiles(pare.path() + "/one", "t", 30000, ".mp3");
@@ -236,23 +246,30 @@ TEST(FolderScan, stopsAtFiftyThousandTracks)
     const ScanResult exact = scan(pare.path());
     EXPECT_EQ(exact.nmax, kMaxTracks);
     EXPECT_EQ(exact.yields, kMaxTracks - 1);
-    EXPECT_EQ(std::set<std::string>(exact.entries.begin(), exact.entries.end()).size(),
-              static_cast<std::size_t>(kMaxTracks));
+    EXPECT_EQ(exact.leftOut, 0);
 
     makeFiles(pare.path() + "/one", "extra", 3, ".wav");
     makeFiles(pare.path() + "/two", "extra", 3, ".wav");
     makeFiles(pare.path() + "/three", "more", 4, ".mp3");
+    pare.write("two/notes.txt");
+    // one: extra0..2, t0..t29999; three: more0..3; two: extra0..2, then t0.. until the table is full.
     std::vector<std::string> expected;
-    for (const std::string& folder : listed(pare.path()))
-        for (const std::string& file : listed(pare.path() + "/" + folder))
-            if (expected.size() < static_cast<std::size_t>(kMaxTracks))
-                expected.push_back("/" + folder + "/" + file);
+    const auto add = [&](const std::string& folder, const std::string& stem, int count, const std::string& suffix) {
+        for (int i = 0; i < count && expected.size() < static_cast<std::size_t>(kMaxTracks); ++i)
+            expected.push_back("/" + folder + "/" + stem + std::to_string(i) + suffix);
+    };
+    add("one", "extra", 3, ".wav");
+    add("one", "t", 30000, ".mp3");
+    add("three", "more", 4, ".mp3");
+    add("two", "extra", 3, ".wav");
+    add("two", "t", 20000, ".mid");
 
     PlayerState state;
     state.Pare = pare.path();
     const ScanResult over = scan(state);
     EXPECT_EQ(over.nmax, kMaxTracks);
-    EXPECT_EQ(over.yields, kMaxTracks - 1);
-    EXPECT_TRUE(over.entries == expected) << "not the first 50,000 in enumeration order";
+    EXPECT_TRUE(over.entries == expected) << "not the first 50,000 in natural order";
+    EXPECT_EQ(over.leftOut, 10);
+    EXPECT_EQ(over.yields, kMaxTracks - 1 + 11) << "the files only counted yield as well";
     EXPECT_EQ(state.FileList.size(), static_cast<std::size_t>(kMaxTracks) + 1);
 }

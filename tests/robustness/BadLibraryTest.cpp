@@ -5,11 +5,14 @@
 #include "ProgramRun.h"
 #include "ToneTrack.h"
 
+#include "library/NaturalOrder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <poll.h>
 #include <sys/inotify.h>
@@ -26,13 +29,14 @@ std::string log(const ProgramFolder& folder)
     return folder.read("player.log") + folder.read("player.log.err");
 }
 
-// The files of subfolder in the order the scan meets them (the folder's own order), folders left out.
+// The files of subfolder in the order the scan meets them (name order), folders left out.
 std::vector<std::string> scanOrder(const std::string& subfolder)
 {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(subfolder))
         if (!entry.is_directory())
             names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end(), naturalLess);
     return names;
 }
 
@@ -220,7 +224,8 @@ TEST(BadLibrary, aLibraryOfOnlyBadTracksIsTriedOnceAndTheProgramStaysResponsive)
         },
         std::chrono::seconds(20)))
         << describe(counter.opens()) << log(folder);
-    // ...and then no more: over thirty monitor ticks not one file is opened again.
+    // ...and then none for a while (the slow retry waits five seconds): over thirty monitor ticks
+    // not one file is opened again.
     int before = counter.total();
     for (int quietSpell = 0; quietSpell < 30; ++quietSpell) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -247,6 +252,70 @@ TEST(BadLibrary, aLibraryOfOnlyBadTracksIsTriedOnceAndTheProgramStaysResponsive)
 
 namespace zuvelo::testing {
 namespace {
+
+// A short tone and as much silence, so that every play of it is heard apart from the next.
+Bytes shortTone(const std::string& scratch)
+{
+    const std::string file = scratch + "/short.wav";
+    const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i 'sine=frequency=440:duration=0.03' "
+                                "-af apad=pad_dur=0.03 -ar 48000 -ac 2 '" + file + "'";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("ffmpeg failed: " + command);
+    std::ifstream in(file, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(BadLibrary, inRandomModeTheGoodTracksKeepPlayingAmongBadOnes)
+{
+    TemporaryFolder scratch;
+    const Bytes good = shortTone(scratch.path());
+    for (const auto& [goodCount, badCount] : {std::pair{1, 1}, std::pair{3, 2}}) {
+        SCOPED_TRACE(std::to_string(goodCount) + " good, " + std::to_string(badCount) + " bad");
+        ProgramFolder folder;
+        fs::create_directories(folder / "Mix");
+        for (int i = 0; i < goodCount; ++i)
+            MediaCorpus::write(folder / ("Mix/good" + std::to_string(i) + ".wav"), good);
+        for (int i = 0; i < badCount; ++i)
+            MediaCorpus::write(folder / ("Mix/bad" + std::to_string(i) + ".wav"), MediaCorpus::randomBytes(4096, 5 + i));
+        folder.write("muini.dat", "0,1\r\n");
+        const std::string audio = folder / "audio.raw";
+        ProgramRun player(folder.program, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio}, folder / "player.log");
+        SoundStarts plays(audio);
+        EXPECT_TRUE(eventually([&] { return plays.count() >= 50 || !player.running(); }, std::chrono::seconds(90)))
+            << "stalled after " << plays.count() << " plays; log: " << log(folder);
+        ASSERT_TRUE(player.running()) << log(folder);
+        player.signal(SIGTERM);
+        ASSERT_TRUE(player.waitForExit());
+        EXPECT_EQ(player.exitCode(), 0) << log(folder);
+    }
+}
+
+TEST(BadLibrary, whenEveryTrackHasFailedTheProgramTriesAgainSlowlyAndPlaysWhatComesBack)
+{
+    ProgramFolder folder;
+    TemporaryFolder scratch;
+    const std::vector<std::string> names = {"a.wav", "b.wav"};
+    fs::create_directories(folder / "Gone");
+    for (const std::string& name : names)
+        MediaCorpus::write(folder / ("Gone/" + name), MediaCorpus::randomBytes(4096, 3));
+    folder.write("muini.dat", "1,2\r\n");
+    OpenCounter counter(folder / "Gone");
+    const std::string audio = folder / "audio.raw";
+    ProgramRun player(folder.program, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio}, folder / "player.log");
+    ASSERT_TRUE(eventually([&] { return counter.opens().size() == names.size(); }, std::chrono::seconds(20)))
+        << describe(counter.opens()) << log(folder);
+    std::this_thread::sleep_for(std::chrono::seconds(1)); // the second one has failed: the round is over
+
+    // The files come back (as from a stick plugged in again); nobody touches the program.
+    const Bytes good = shortTone(scratch.path());
+    for (const std::string& name : names)
+        MediaCorpus::write(folder / ("Gone/" + name), good);
+    SoundStarts plays(audio);
+    EXPECT_TRUE(eventually([&] { return plays.count() >= 2; }, std::chrono::seconds(30))) << log(folder);
+    ASSERT_TRUE(player.running()) << log(folder);
+    player.signal(SIGTERM);
+    ASSERT_TRUE(player.waitForExit());
+}
 
 TEST(BadLibrary, aSignalDuringTheScanOfAnOversizedLibraryEndsTheProgramWithTheSettingsWhole)
 {

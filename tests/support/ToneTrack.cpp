@@ -60,4 +60,28 @@ std::vector<double> toneSequence(const std::string& rawFile, const std::vector<d
     return tones;
 }
 
+int SoundStarts::count()
+{
+    constexpr int kFrames = 480; // 10 ms at 48 kHz
+    constexpr double kSilence = 0.01;
+    std::vector<float> window(2 * kFrames);
+    const auto bytes = static_cast<std::streamsize>(window.size() * sizeof(float));
+    std::ifstream in(m_file, std::ios::binary);
+    in.seekg(m_offset);
+    while (in.read(reinterpret_cast<char*>(window.data()), bytes)) {
+        m_offset += bytes;
+        double energy = 0;
+        for (int i = 0; i < kFrames; ++i)
+            energy += double(window[2 * i]) * window[2 * i];
+        if (std::sqrt(energy / kFrames) < kSilence) {
+            ++m_silentWindows;
+            continue;
+        }
+        if (m_silentWindows >= 2)
+            ++m_count;
+        m_silentWindows = 0;
+    }
+    return m_count;
+}
+
 } // namespace zuvelo::testing

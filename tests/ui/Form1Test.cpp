@@ -310,6 +310,16 @@ TEST(Form1WithHandlers, typingAndScrollingBehaveAsTheHandlersSay)
     EXPECT_EQ(rig.state.a2.value(), 8);
     EXPECT_EQ(form.Text1->text(), "8");
 
+    // Keys to the focused bar: Right and Page Down raise the track number, Left and Page Up lower it.
+    form.activateWindow();
+    form.HScroll1->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.HScroll1->hasFocus(); }));
+    for (const auto& [key, track] : std::vector<std::pair<Qt::Key, int>>{
+             {Qt::Key_Right, 9}, {Qt::Key_PageDown, 10}, {Qt::Key_Left, 9}, {Qt::Key_PageUp, 8}}) {
+        QTest::keyClick(form.windowHandle(), key);
+        EXPECT_EQ(rig.state.a2.value(), track) << QKeySequence(key).toString().toStdString();
+    }
+
     // Typing a mode name into Combo1 switches the mode (one key event per character; the test
     // library's key helpers know only ASCII).
     const auto type = [&](const char* utf8) {
