@@ -9,16 +9,13 @@
 
 namespace zuvelo {
 
-// The media layer's answer to a command on a name that is not open.
-constexpr unsigned long kNameNotOpen = MediaError::kNameNotOpen;
-
 namespace {
 
 // Whether the status query says that the current track could not be opened, in a state where
 // the monitor passes such a track over: tracks exist and playback is not paused.
 bool currentTrackFailed(const PlayerState& s, unsigned long statusResult)
 {
-    return statusResult == kNameNotOpen && s.nmax >= 1 && s.b1 == 0;
+    return statusResult == MediaError::kNameNotOpen && s.nmax >= 1 && s.b1 == 0;
 }
 
 // Keeps the record of failed tracks up to date with this tick's status query: a track that is
