@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QSignalBlocker>
 
 namespace zuvelo {
@@ -89,6 +90,8 @@ Form1::Form1(FormEvents* events) : m_events(events)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     setWindowIcon(QIcon(QPixmap::fromImage(windowIconImage())));
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
 
     m_client = new PrintSurface(m_textArea);
     m_client->setMinimumSize(1, 1);
@@ -105,7 +108,7 @@ Form1::~Form1()
 {
     // Nothing reaches the program while the controls are torn down.
     m_events = nullptr;
-    m_timer1.stop();
+    m_timer1->stop();
 }
 
 void Form1::setupControls(QWidget* client)
@@ -184,7 +187,7 @@ void Form1::connectEvents()
     connect(jun, &QAction::triggered, this, [this] { forward(&FormEvents::junClick); });
     connect(gya, &QAction::triggered, this, [this] { forward(&FormEvents::gyaClick); });
     connect(lis, &QAction::triggered, this, [this] { forward(&FormEvents::lisClick); });
-    connect(&m_timer1, &QTimer::timeout, this, [this] { forward(&FormEvents::timer1Timer); });
+    connect(m_timer1, &QTimer::timeout, this, [this] { forward(&FormEvents::timer1Timer); });
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -193,7 +196,7 @@ void Form1::closeEvent(QCloseEvent* event)
     if (m_events)
         m_events->formUnload();
     m_events = nullptr;
-    m_timer1.stop();
+    m_timer1->stop();
     event->accept();
 }
 
@@ -287,9 +290,9 @@ void Form1::setCaption(const std::string& caption)
 void Form1::setTimer1Interval(int milliseconds)
 {
     if (milliseconds > 0)
-        m_timer1.start(milliseconds);
+        m_timer1->start(milliseconds);
     else
-        m_timer1.stop();
+        m_timer1->stop();
 }
 
 } // namespace zuvelo

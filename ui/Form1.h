@@ -5,7 +5,6 @@
 #include "TextArea.h"
 
 #include <QMainWindow>
-#include <QTimer>
 
 class QAction;
 class QComboBox;
@@ -13,6 +12,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QScrollBar;
+class QTimer;
 
 namespace zuvelo {
 
@@ -44,10 +44,16 @@ public:
     void setCaption(const std::string& caption) override;
     void setTimer1Interval(int milliseconds) override;
 
-    const TextArea& textArea() const { return m_textArea; }
-    int timer1Interval() const { return m_timer1.isActive() ? m_timer1.interval() : 0; }
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
-    // The controls, for the window's tests.
+private:
+    void setupControls(QWidget* client);
+    void setupMenu();
+    void connectEvents();
+    void forward(void (FormEvents::*event)()); // delivers one event, if anyone listens
+
+    // The controls, with the names the handlers know them by (also their objectName).
     QLineEdit* Text1 = nullptr;       // the current track number a2
     QScrollBar* HScroll1 = nullptr;   // picks the track number
     QPushButton* Command5 = nullptr;  // ">" play / resume
@@ -62,19 +68,10 @@ public:
     QAction* gya = nullptr;           // play in reverse from the last
     QAction* lis = nullptr;           // write the track list
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void setupControls(QWidget* client);
-    void setupMenu();
-    void connectEvents();
-    void forward(void (FormEvents::*event)()); // delivers one event, if anyone listens
-
     FormEvents* m_events = nullptr;
     QWidget* m_client = nullptr;  // the client area, the print surface
     TextArea m_textArea;
-    QTimer m_timer1;              // Timer1: the playback monitor's tick
+    QTimer* m_timer1 = nullptr;   // Timer1: the playback monitor's tick
     std::string m_caption = "Form1";
 };
 

@@ -6,6 +6,7 @@
 // Usage: zuvelo_soak_player FOLDER [CHANGES [BASELINE [SEED]]]
 //   FOLDER: a program folder whose subfolders hold the tracks; CHANGES: 2000; BASELINE: 100.
 // Run it on Qt's offscreen platform; SDL_AUDIODRIVER chooses the sound output as for the program.
+#include "Form1Controls.h"
 #include "app/MciMediaControl.h"
 #include "app/PlayerApp.h"
 #include "app/EventYield.h"
@@ -124,31 +125,31 @@ int main(int argc, char** argv)
         }
         ++actions;
         if (paused) { // never leave it paused for long: play resumes it
-            form.Command5->click();
+            controls(form).Command5->click();
             paused = false;
         } else {
             const int roll = static_cast<int>(random() % 100);
             if (roll < 30) {
                 // nothing: let the track end by itself
             } else if (roll < 50) {
-                form.Command1->click(); // next
+                controls(form).Command1->click(); // next
             } else if (roll < 58) {
-                form.Command3->click(); // previous
+                controls(form).Command3->click(); // previous
             } else if (roll < 66) {
-                form.Command2->click(); // restart
+                controls(form).Command2->click(); // restart
             } else if (roll < 74) {
-                form.Command4->click(); // pause
+                controls(form).Command4->click(); // pause
                 paused = true;
             } else if (roll < 78) {
-                form.Command5->click(); // play
+                controls(form).Command5->click(); // play
             } else if (roll < 86) {
-                QAction* modes[] = {form.ra, form.jun, form.gya};
+                QAction* modes[] = {controls(form).ra, controls(form).jun, controls(form).gya};
                 modes[random() % 3]->trigger();
             } else if (roll < 93) {
-                form.Combo1->setCurrentIndex(static_cast<int>(random() % 3));
+                controls(form).Combo1->setCurrentIndex(static_cast<int>(random() % 3));
             } else {
-                const int top = form.HScroll1->maximum();
-                form.HScroll1->setValue(1 + static_cast<int>(random() % static_cast<unsigned>(std::max(top, 1))));
+                const int top = controls(form).HScroll1->maximum();
+                controls(form).HScroll1->setValue(1 + static_cast<int>(random() % static_cast<unsigned>(std::max(top, 1))));
             }
         }
         clicker.setInterval(60 + static_cast<int>(random() % 200));

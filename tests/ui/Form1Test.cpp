@@ -2,6 +2,7 @@
 
 #include "ui/ButtonFont.h"
 #include "ui/Form1.h"
+#include "Form1Controls.h"
 #include "ui/WindowIcon.h"
 
 #include <QAbstractEventDispatcher>
@@ -50,14 +51,14 @@ TEST(Form1Layout, controlsSitWhereTheLayoutPutsThem_andTheWindowFitsTheClientAre
     Form1 form;
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_EQ(form.Text1->geometry(), twips(1200, 720, 615, 270));
-    EXPECT_EQ(form.HScroll1->geometry(), twips(1800, 720, 8055, 255));
-    EXPECT_EQ(form.Command5->geometry(), twips(6480, 360, 1695, 375));
-    EXPECT_EQ(form.Command4->geometry(), twips(4800, 360, 1695, 375));
-    EXPECT_EQ(form.Command3->geometry(), twips(1440, 360, 1695, 375));
-    EXPECT_EQ(form.Command2->geometry(), twips(3120, 360, 1695, 375));
-    EXPECT_EQ(form.Command1->geometry(), twips(8160, 360, 1695, 375));
-    EXPECT_EQ(form.Combo1->geometry(), twips(0, 360, 1455, 300));
+    EXPECT_EQ(controls(form).Text1->geometry(), twips(1200, 720, 615, 270));
+    EXPECT_EQ(controls(form).HScroll1->geometry(), twips(1800, 720, 8055, 255));
+    EXPECT_EQ(controls(form).Command5->geometry(), twips(6480, 360, 1695, 375));
+    EXPECT_EQ(controls(form).Command4->geometry(), twips(4800, 360, 1695, 375));
+    EXPECT_EQ(controls(form).Command3->geometry(), twips(1440, 360, 1695, 375));
+    EXPECT_EQ(controls(form).Command2->geometry(), twips(3120, 360, 1695, 375));
+    EXPECT_EQ(controls(form).Command1->geometry(), twips(8160, 360, 1695, 375));
+    EXPECT_EQ(controls(form).Combo1->geometry(), twips(0, 360, 1455, 300));
 
     EXPECT_EQ(form.centralWidget()->size(), QSize(656, 64));
     EXPECT_EQ(form.centralWidget()->y(), form.menuBar()->height()) << "client area right below the menu";
@@ -66,27 +67,27 @@ TEST(Form1Layout, controlsSitWhereTheLayoutPutsThem_andTheWindowFitsTheClientAre
     // Controls keep their places when the window grows.
     form.resize(900, 300);
     QTest::qWait(1);
-    EXPECT_EQ(form.Command1->geometry(), twips(8160, 360, 1695, 375));
-    EXPECT_EQ(form.HScroll1->geometry(), twips(1800, 720, 8055, 255));
+    EXPECT_EQ(controls(form).Command1->geometry(), twips(8160, 360, 1695, 375));
+    EXPECT_EQ(controls(form).HScroll1->geometry(), twips(1800, 720, 8055, 255));
 }
 
 TEST(Form1Layout, captionsMenuAndTabOrder)
 {
     Form1 form;
     EXPECT_EQ(form.windowTitle(), "Form1");
-    EXPECT_EQ(form.Command1->text(), ">>");
-    EXPECT_EQ(form.Command2->text(), "<");
-    EXPECT_EQ(form.Command3->text(), "<<");
-    EXPECT_EQ(form.Command4->text(), "| |");
-    EXPECT_EQ(form.Command5->text(), ">");
-    EXPECT_EQ(form.Text1->text(), "Text1");
-    EXPECT_EQ(form.Combo1->currentText(), "Combo1");
-    EXPECT_TRUE(form.Combo1->isEditable());
-    EXPECT_EQ(form.Combo1->count(), 0);
+    EXPECT_EQ(controls(form).Command1->text(), ">>");
+    EXPECT_EQ(controls(form).Command2->text(), "<");
+    EXPECT_EQ(controls(form).Command3->text(), "<<");
+    EXPECT_EQ(controls(form).Command4->text(), "| |");
+    EXPECT_EQ(controls(form).Command5->text(), ">");
+    EXPECT_EQ(controls(form).Text1->text(), "Text1");
+    EXPECT_EQ(controls(form).Combo1->currentText(), "Combo1");
+    EXPECT_TRUE(controls(form).Combo1->isEditable());
+    EXPECT_EQ(controls(form).Combo1->count(), 0);
 
-    EXPECT_EQ(form.nmu->title(), QString::fromUtf8("メニュー"));
+    EXPECT_EQ(controls(form).nmu->title(), QString::fromUtf8("メニュー"));
     QStringList items;
-    for (QAction* action : form.nmu->actions())
+    for (QAction* action : controls(form).nmu->actions())
         items << action->text();
     EXPECT_EQ(items, (QStringList{QString::fromUtf8("ランダム再生"), QString::fromUtf8("最初から順番に再生"),
                                   QString::fromUtf8("最後から逆順に再生"),
@@ -94,16 +95,16 @@ TEST(Form1Layout, captionsMenuAndTabOrder)
     EXPECT_EQ(form.menuBar()->actions().size(), 1);
 
     // Tab order: Combo1, Command1 .. Command5, HScroll1, Text1.
-    const std::vector<QWidget*> expected = {form.Combo1,   form.Command1, form.Command2, form.Command3,
-                                            form.Command4, form.Command5, form.HScroll1, form.Text1};
+    const std::vector<QWidget*> expected = {controls(form).Combo1,   controls(form).Command1, controls(form).Command2, controls(form).Command3,
+                                            controls(form).Command4, controls(form).Command5, controls(form).HScroll1, controls(form).Text1};
     const std::set<QWidget*> ours(expected.begin(), expected.end());
     std::vector<QWidget*> chain;
-    QWidget* w = form.Combo1;
+    QWidget* w = controls(form).Combo1;
     do {
         if (ours.count(w) && std::find(chain.begin(), chain.end(), w) == chain.end())
             chain.push_back(w);
         w = w->nextInFocusChain();
-    } while (w != form.Combo1 && chain.size() < expected.size());
+    } while (w != controls(form).Combo1 && chain.size() < expected.size());
     EXPECT_EQ(chain, expected) << [&] {
         std::string names;
         for (QWidget* c : chain)
@@ -115,7 +116,7 @@ TEST(Form1Layout, captionsMenuAndTabOrder)
 TEST(Form1Layout, buttonsUseABoldJapaneseFaceThatCanShowTheMenuText)
 {
     Form1 form;
-    const QFont font = form.Command1->font();
+    const QFont font = controls(form).Command1->font();
     EXPECT_EQ(font.family(), QString::fromUtf8("ＭＳ Ｐゴシック"));
     EXPECT_EQ(font.weight(), QFont::Bold);
     EXPECT_EQ(font.pixelSize(), 24) << "18 points at 20 twips to the point, 15 twips to the pixel";
@@ -158,7 +159,7 @@ TEST(Form1Controls, changeHandlersRunOnlyWhenTheValueChanges)
     form.setCombo1ListEntry(1, "順番");
     form.setCombo1ListEntry(2, "逆順");
     EXPECT_EQ(form.combo1Text(), "Combo1");
-    EXPECT_EQ(form.Combo1->count(), 3);
+    EXPECT_EQ(controls(form).Combo1->count(), 3);
     EXPECT_EQ(form.combo1ListEntry(1), "順番");
     EXPECT_TRUE(events.log.empty());
 
@@ -178,7 +179,7 @@ TEST(Form1Controls, changeHandlersRunOnlyWhenTheValueChanges)
     EXPECT_TRUE(events.log.empty());
 
     // Choosing from the drop-down changes the text like typing does.
-    form.Combo1->setCurrentIndex(2);
+    controls(form).Combo1->setCurrentIndex(2);
     EXPECT_EQ(form.combo1Text(), "逆順");
     EXPECT_EQ(events.log, std::vector<std::string>{"Combo1"});
 }
@@ -189,20 +190,20 @@ TEST(Form1Controls, clicksMenuItemsAndTheTimerReachTheProgram)
     Form1 form(&events);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QTest::mouseClick(form.Command3, Qt::LeftButton);
-    QTest::mouseClick(form.Command5, Qt::LeftButton);
-    form.gya->trigger();
-    form.lis->trigger();
+    QTest::mouseClick(controls(form).Command3, Qt::LeftButton);
+    QTest::mouseClick(controls(form).Command5, Qt::LeftButton);
+    controls(form).gya->trigger();
+    controls(form).lis->trigger();
     EXPECT_EQ(events.log, (std::vector<std::string>{"Command3", "Command5", "gya", "lis"}));
 
-    EXPECT_EQ(form.timer1Interval(), 0) << "Timer1 does not tick until armed";
+    EXPECT_EQ(timer1Interval(form), 0) << "Timer1 does not tick until armed";
     form.setTimer1Interval(100);
-    EXPECT_EQ(form.timer1Interval(), 100);
+    EXPECT_EQ(timer1Interval(form), 100);
     EXPECT_TRUE(QTest::qWaitFor([&] { return events.log.back() == "Timer1"; }, 10000));
 
     form.close();
     EXPECT_EQ(events.log.back(), "unload");
-    EXPECT_EQ(form.timer1Interval(), 0);
+    EXPECT_EQ(timer1Interval(form), 0);
 }
 
 // Counts title changes reaching the window.
@@ -275,7 +276,7 @@ TEST(Form1TextArea, printedTextIsDrawnBehindTheControlsAndStaysUntilCleared)
     form.print({});
     form.setTextSize(11);
     form.print({std::string("全"), std::int64_t{kMaxTracks}, std::string("曲")});
-    form.Text1->hide();
+    controls(form).Text1->hide();
     EXPECT_GT(inkIn(client, leftOfText1), 10);
     EXPECT_EQ(inkIn(client, QRect(80, 49, 40, 14)), 0) << "below the buttons, left of HScroll1";
 
@@ -297,23 +298,23 @@ TEST(Form1WithHandlers, typingAndScrollingBehaveAsTheHandlersSay)
     form.setHScroll1Value(7);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_EQ(form.HScroll1->maximum(), 20);
-    EXPECT_EQ(form.Text1->text(), "7");
+    EXPECT_EQ(controls(form).HScroll1->maximum(), 20);
+    EXPECT_EQ(controls(form).Text1->text(), "7");
 
     // Typed keys into Text1: it shows a2 again at once.
-    form.Text1->setFocus();
-    QTest::keyClicks(form.Text1, "42");
-    EXPECT_EQ(form.Text1->text(), "7");
+    controls(form).Text1->setFocus();
+    QTest::keyClicks(controls(form).Text1, "42");
+    EXPECT_EQ(controls(form).Text1->text(), "7");
 
     // An arrow click on the scroll bar moves the track number by one.
-    form.HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    controls(form).HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(rig.state.a2.value(), 8);
-    EXPECT_EQ(form.Text1->text(), "8");
+    EXPECT_EQ(controls(form).Text1->text(), "8");
 
     // Keys to the focused bar: Right and Page Down raise the track number, Left and Page Up lower it.
     form.activateWindow();
-    form.HScroll1->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form.HScroll1->hasFocus(); }));
+    controls(form).HScroll1->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controls(form).HScroll1->hasFocus(); }));
     for (const auto& [key, track] : std::vector<std::pair<Qt::Key, int>>{
              {Qt::Key_Right, 9}, {Qt::Key_PageDown, 10}, {Qt::Key_Left, 9}, {Qt::Key_PageUp, 8}}) {
         QTest::keyClick(form.windowHandle(), key);
@@ -325,17 +326,17 @@ TEST(Form1WithHandlers, typingAndScrollingBehaveAsTheHandlersSay)
     const auto type = [&](const char* utf8) {
         for (QChar c : QString::fromUtf8(utf8)) {
             QKeyEvent press(QEvent::KeyPress, c.unicode(), Qt::NoModifier, QString(c));
-            QCoreApplication::sendEvent(form.Combo1->lineEdit(), &press);
+            QCoreApplication::sendEvent(controls(form).Combo1->lineEdit(), &press);
         }
     };
     form.activateWindow();
-    form.Combo1->lineEdit()->setFocus();
-    form.Combo1->lineEdit()->selectAll();
+    controls(form).Combo1->lineEdit()->setFocus();
+    controls(form).Combo1->lineEdit()->selectAll();
     type("逆");
-    EXPECT_EQ(form.Combo1->currentText(), QString::fromUtf8("逆")) << "nothing completes the name";
+    EXPECT_EQ(controls(form).Combo1->currentText(), QString::fromUtf8("逆")) << "nothing completes the name";
     EXPECT_EQ(rig.state.a1.value(), 1);
     type("順");
-    EXPECT_EQ(form.Combo1->currentText(), QString::fromUtf8("逆順"));
+    EXPECT_EQ(controls(form).Combo1->currentText(), QString::fromUtf8("逆順"));
     EXPECT_EQ(rig.state.a1.value(), 2);
     EXPECT_TRUE(rig.media.commands().empty());
     form.setEvents(nullptr);
