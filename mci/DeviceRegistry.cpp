@@ -5,15 +5,12 @@
 #include "StreamDevice.h"
 #include "mci.h"
 
+#include "common/AsciiText.h"
+
 #include <cstdlib>
 
 namespace zuvelo::mci {
 namespace {
-
-bool endsWith(const std::string& text, std::string_view tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 void closeEverythingAtExit()
 {
@@ -25,14 +22,9 @@ void closeEverythingAtExit()
 
 DeviceKind deviceKindFor(const std::string& fileName)
 {
-    std::string lower = fileName;
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    }
-    if (endsWith(lower, "wav"))
+    if (endsWithIgnoringAsciiCase(fileName, "wav"))
         return DeviceKind::WaveAudio;
-    if (endsWith(lower, "mid") || endsWith(lower, "midi"))
+    if (endsWithIgnoringAsciiCase(fileName, "mid") || endsWithIgnoringAsciiCase(fileName, "midi"))
         return DeviceKind::Sequencer;
     return DeviceKind::MpegVideo;
 }

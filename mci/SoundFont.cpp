@@ -3,10 +3,11 @@
 #include "SoundFontFile.h"
 #include "mci.h"
 
+#include "common/AsciiText.h"
+
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -28,10 +29,8 @@ bool isRegularFile(const std::filesystem::path& path) {
 
 // "*.sf2" in any letter case, as a soundfont copied from another system may be named "GM.SF2".
 bool hasSf2Extension(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".sf2";
+    // The extension is everything from the name's last dot, so ending in ".sf2" is being ".sf2".
+    return endsWithIgnoringAsciiCase(path.extension().string(), ".sf2");
 }
 
 // Set while a soundfont is tried, on the thread trying it.

@@ -3,6 +3,8 @@
 #include "FfmpegLog.h"
 #include "mci.h"
 
+#include "common/AsciiText.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -12,7 +14,6 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -64,10 +65,7 @@ std::vector<const AVInputFormat*> containersFor(const std::string& path, StreamD
     if (kind == StreamDevice::Kind::WaveAudio) {
         names = {"wav", "w64"}; // RIFF/WAVE (and RF64, BW64), and Sony's 64-bit Wave64
     } else {
-        std::string tail = path.substr(path.size() - std::min<std::size_t>(path.size(), 3));
-        for (char& c : tail)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
-        names = {tail == "wma" ? "asf" : "mp3"}; // mp3 and mp2: MPEG audio, layers 1 to 3
+        names = {endsWithIgnoringAsciiCase(path, "wma") ? "asf" : "mp3"}; // mp3 and mp2: MPEG audio, layers 1 to 3
     }
     std::vector<const AVInputFormat*> formats;
     for (const char* name : names) {

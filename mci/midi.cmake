@@ -9,4 +9,4 @@ add_library(zuvelo_mci_midi STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SoundFontFile.cpp
 )
 target_include_directories(zuvelo_mci_midi PUBLIC ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(zuvelo_mci_midi PUBLIC PkgConfig::FLUIDSYNTH)
+target_link_libraries(zuvelo_mci_midi PUBLIC PkgConfig::FLUIDSYNTH PRIVATE zuvelo_common)
