@@ -1,13 +1,15 @@
 #include "DeviceRegistry.h"
 
-#include "SequencerDevice.h"
+#include "DeviceKind.h"
+#include "MidiRenderer.h"
+#include "OpenResult.h"
 #include "SoundOutput.h"
 #include "StreamDevice.h"
 #include "mci.h"
 
-#include "common/AsciiText.h"
-
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace zuvelo::mci {
 namespace {
@@ -18,16 +20,24 @@ void closeEverythingAtExit()
     SoundOutput::instance().shutDown();
 }
 
-} // namespace
-
-DeviceKind deviceKindFor(const std::string& fileName)
+// Opens path as the device kind its name picks. The checks every kind would make are made here,
+// once: a missing file is MCIERR_FILE_NOT_FOUND, and what is no regular file or is empty cannot
+// be played by any kind, so the decoders are not asked.
+OpenResult<FrameSource> openSource(const std::string& path)
 {
-    if (endsWithIgnoringAsciiCase(fileName, "wav"))
-        return DeviceKind::WaveAudio;
-    if (endsWithIgnoringAsciiCase(fileName, "mid") || endsWithIgnoringAsciiCase(fileName, "midi"))
-        return DeviceKind::Sequencer;
-    return DeviceKind::MpegVideo;
+    const DeviceKind kind = deviceKindFor(path);
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status))
+        return OpenError{MCIERR_FILE_NOT_FOUND};
+    if (!std::filesystem::is_regular_file(status) || std::filesystem::file_size(path, ec) == 0 || ec)
+        return OpenError{undecodableError(kind)};
+    if (kind == DeviceKind::Sequencer)
+        return MidiRenderer::open(path);
+    return StreamDevice::open(path, kind);
 }
+
+} // namespace
 
 DeviceRegistry& DeviceRegistry::instance()
 {
@@ -46,27 +56,15 @@ unsigned long DeviceRegistry::open(const std::string& deviceName, const std::str
     if (m_devices.count(deviceName) != 0)
         return MCIERR_DEVICE_OPEN;
 
-    unsigned long error = 0;
-    std::unique_ptr<FrameSource> source;
-    switch (deviceKindFor(filePath)) {
-    case DeviceKind::WaveAudio:
-        source = StreamDevice::open(filePath, StreamDevice::Kind::WaveAudio, error);
-        break;
-    case DeviceKind::MpegVideo:
-        source = StreamDevice::open(filePath, StreamDevice::Kind::MpegVideo, error);
-        break;
-    case DeviceKind::Sequencer:
-        source = SequencerDevice::open(filePath, error);
-        break;
-    }
-    if (source == nullptr)
-        return error != 0 ? error : MCIERR_INTERNAL;
+    OpenResult<FrameSource> source = openSource(filePath);
+    if (!source)
+        return source.error();
 
     // The output opens with the first device, so that the first play finds it ready.
     SoundOutput& output = SoundOutput::instance();
     if (const unsigned long outputError = output.open(); outputError != 0)
         return outputError;
-    m_devices.emplace(deviceName, std::make_unique<PlaybackChannel>(std::move(source), output, openedAt));
+    m_devices.emplace(deviceName, std::make_unique<PlaybackChannel>(source.take(), output, openedAt));
     return 0;
 }
 

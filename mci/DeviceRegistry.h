@@ -8,13 +8,6 @@
 
 namespace zuvelo::mci {
 
-// The kinds of device; the file name's tail picks one.
-enum class DeviceKind { WaveAudio, Sequencer, MpegVideo };
-
-// The device kind for a file name: lower-cased, a name ending in "wav" is waveaudio, in "mid" or
-// "midi" a sequencer, anything else mpegvideo. No dot is needed before the tail.
-DeviceKind deviceKindFor(const std::string& fileName);
-
 // The open devices, by name exactly as written in the commands (quotes included).
 //
 // Thread: the user-interface thread only. The registry lives until the process ends; an exit
@@ -24,10 +17,10 @@ class DeviceRegistry {
 public:
     static DeviceRegistry& instance();
 
-    // Opens filePath as deviceName. Returns 0, MCIERR_DEVICE_OPEN when the name is open already
-    // (that device is left alone), MCIERR_FILE_NOT_FOUND, or the kind's error for a file that does
-    // not decode (MCIERR_INVALID_FILE for waveaudio and sequencer, MCIERR_INTERNAL for mpegvideo).
-    // Nothing stays open after a failure.
+    // Opens filePath as deviceName, as the device kind its name picks (deviceKindFor). Returns 0,
+    // MCIERR_DEVICE_OPEN when the name is open already (that device is left alone),
+    // MCIERR_FILE_NOT_FOUND, undecodableError(kind) for a file that does not decode, or
+    // MCIERR_INTERNAL when no sound output opens. Nothing stays open after a failure.
     unsigned long open(const std::string& deviceName, const std::string& filePath);
 
     // The open device of that name, or null.

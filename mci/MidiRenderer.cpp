@@ -19,7 +19,7 @@ constexpr std::size_t kBlockFrames = 64;
 
 // Should the player never report the last tick (it follows its own tempo arithmetic), the events
 // count as played this long after the moment the file's tempo map gives for them.
-constexpr std::uint64_t kEventsGraceFrames = 2 * MidiRenderer::kSampleRate;
+constexpr std::uint64_t kEventsGraceFrames = 2 * kOutputRate;
 
 bool readWholeFile(const std::string& path, std::uintmax_t size, std::vector<std::uint8_t>& out) {
     std::ifstream in(path, std::ios::binary);
@@ -32,36 +32,27 @@ bool readWholeFile(const std::string& path, std::uintmax_t size, std::vector<std
 
 } // namespace
 
-std::unique_ptr<MidiRenderer> MidiRenderer::open(const std::string& path, unsigned long& error,
-                                                 SoundFontCache& soundFonts) {
-    error = MCIERR_INVALID_FILE;
+OpenResult<MidiRenderer> MidiRenderer::open(const std::string& path, SoundFontCache& soundFonts) {
+    constexpr OpenError kInvalid{MCIERR_INVALID_FILE};
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status)) {
-        error = MCIERR_FILE_NOT_FOUND;
-        return nullptr;
-    }
-    if (!std::filesystem::is_regular_file(status))
-        return nullptr;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size == 0 || size > kMaxFileBytes)
-        return nullptr;
+    if (ec || size > kMaxFileBytes)
+        return kInvalid;
 
     std::vector<std::uint8_t> file;
     if (!readWholeFile(path, size, file))
-        return nullptr;
+        return kInvalid;
     const std::optional<MidiFileSummary> summary = scanStandardMidiFile(file.data(), file.size());
     if (!summary)
-        return nullptr;
+        return kInvalid;
 
     std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(soundFonts, std::move(file), *summary));
     renderer->m_settings = newRendererSettings();
     if (!renderer->m_settings)
-        return nullptr;
+        return kInvalid;
     std::lock_guard guard(soundFonts.lock());
     if (!renderer->startLocked())
-        return nullptr;
-    error = 0;
+        return kInvalid;
     return renderer;
 }
 
@@ -119,7 +110,7 @@ void MidiRenderer::updateEndLocked() {
         const bool lastTickReached =
             fluid_player_get_current_tick(m_player) >= static_cast<int>(m_summary.lastEventTick);
         const auto expectedFrames =
-            static_cast<std::uint64_t>(m_summary.lastEventMs * kSampleRate / 1000.0);
+            static_cast<std::uint64_t>(m_summary.lastEventMs * kOutputRate / 1000.0);
         if (playerDone || lastTickReached || m_frames >= expectedFrames + kEventsGraceFrames) {
             m_eventsDone = true;
             m_eventsDoneFrame = m_frames;
@@ -133,13 +124,13 @@ void MidiRenderer::updateEndLocked() {
     }
 }
 
-std::size_t MidiRenderer::render(float* interleavedStereo, std::size_t frames) {
+std::size_t MidiRenderer::read(float* interleavedStereo, std::size_t frames) {
     std::lock_guard guard(m_soundFonts.lock());
     std::size_t written = 0;
     while (written < frames && !m_ended) {
         const std::size_t block = std::min(kBlockFrames, frames - written);
-        float* out = interleavedStereo + written * kChannels;
-        fluid_synth_write_float(m_synth, static_cast<int>(block), out, 0, kChannels, out, 1, kChannels);
+        float* out = interleavedStereo + written * kOutputChannels;
+        fluid_synth_write_float(m_synth, static_cast<int>(block), out, 0, kOutputChannels, out, 1, kOutputChannels);
         written += block;
         m_frames += block;
         updateEndLocked();
@@ -147,7 +138,7 @@ std::size_t MidiRenderer::render(float* interleavedStereo, std::size_t frames) {
     return written;
 }
 
-void MidiRenderer::rewind() {
+bool MidiRenderer::rewind() {
     std::lock_guard guard(m_soundFonts.lock());
     // A new synthesizer rather than a reset one: a reset leaves the reverb and chorus ringing
     // with the old position's sound. With the soundfont already loaded this costs little.
@@ -155,7 +146,9 @@ void MidiRenderer::rewind() {
     if (!startLocked()) {
         stopLocked();
         m_ended = true;
+        return false;
     }
+    return true;
 }
 
 bool MidiRenderer::ended() const {
@@ -165,11 +158,15 @@ bool MidiRenderer::ended() const {
 
 std::uint64_t MidiRenderer::positionMs() const {
     std::lock_guard guard(m_soundFonts.lock());
-    return m_frames * 1000 / kSampleRate;
+    return m_frames * 1000 / kOutputRate;
 }
 
 std::uint64_t MidiRenderer::lengthMs() const {
     return static_cast<std::uint64_t>(m_summary.lastEventMs);
+}
+
+std::int64_t MidiRenderer::lengthFrames() const {
+    return static_cast<std::int64_t>(lengthMs()) * kOutputRate / 1000;
 }
 
 } // namespace zuvelo::mci

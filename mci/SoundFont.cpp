@@ -1,5 +1,6 @@
 #include "SoundFont.h"
 
+#include "FrameSource.h"
 #include "SoundFontFile.h"
 #include "mci.h"
 
@@ -17,8 +18,6 @@ namespace zuvelo::mci {
 
 namespace {
 
-// The rate of the layer's one sound output; synthesizers render straight at it.
-constexpr double kOutputRate = 48000.0;
 // The bank General MIDI's percussion channel selects.
 constexpr int kDrumBank = 128;
 
@@ -80,7 +79,8 @@ fluid_settings_t* newRendererSettings() {
     fluid_settings_t* settings = new_fluid_settings();
     if (!settings)
         return nullptr;
-    fluid_settings_setnum(settings, "synth.sample-rate", kOutputRate);
+    // Synthesizers render straight at the rate of the layer's one sound output.
+    fluid_settings_setnum(settings, "synth.sample-rate", double(kOutputRate));
     fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
     // Locking a soundfont's samples into memory needs privileges we do not have and buys nothing.
     fluid_settings_setint(settings, "synth.lock-memory", 0);

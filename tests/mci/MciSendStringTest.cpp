@@ -1,6 +1,6 @@
 // mciSendString end to end: open failures, names, replies and state errors, on real files.
 
-#include "DeviceRegistry.h"
+#include "DeviceKind.h"
 #include "MediaFixture.h"
 #include "mci.h"
 
