@@ -52,7 +52,7 @@ DeviceRegistry& DeviceRegistry::instance()
 
 unsigned long DeviceRegistry::open(const std::string& deviceName, const std::string& filePath)
 {
-    const auto openedAt = std::chrono::steady_clock::now();
+    const auto openStarted = std::chrono::steady_clock::now();
     if (m_devices.count(deviceName) != 0)
         return MCIERR_DEVICE_OPEN;
 
@@ -64,14 +64,14 @@ unsigned long DeviceRegistry::open(const std::string& deviceName, const std::str
     SoundOutput& output = SoundOutput::instance();
     if (const unsigned long outputError = output.open(); outputError != 0)
         return outputError;
-    m_devices.emplace(deviceName, std::make_unique<PlaybackChannel>(source.take(), output, openedAt));
+    m_devices.emplace(deviceName, Device{std::make_unique<PlaybackChannel>(source.take(), output), openStarted});
     return 0;
 }
 
 PlaybackChannel* DeviceRegistry::find(const std::string& deviceName)
 {
     const auto it = m_devices.find(deviceName);
-    return it == m_devices.end() ? nullptr : it->second.get();
+    return it == m_devices.end() ? nullptr : it->second.channel.get();
 }
 
 void DeviceRegistry::close(const std::string& deviceName)
@@ -82,6 +82,17 @@ void DeviceRegistry::close(const std::string& deviceName)
 void DeviceRegistry::closeAll()
 {
     m_devices.clear();
+}
+
+std::int64_t DeviceRegistry::firstSampleMicros(const std::string& deviceName) const
+{
+    const auto it = m_devices.find(deviceName);
+    if (it == m_devices.end())
+        return -1;
+    const auto firstFrame = it->second.channel->firstFrameTakenAt();
+    if (!firstFrame)
+        return -1;
+    return std::chrono::duration_cast<std::chrono::microseconds>(*firstFrame - it->second.openStarted).count();
 }
 
 } // namespace zuvelo::mci

@@ -2,6 +2,8 @@
 
 #include "PlaybackChannel.h"
 
+#include <chrono>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,9 +34,18 @@ public:
     // Closes every device.
     void closeAll();
 
+    // Diagnostics: microseconds from the start of deviceName's open to the first frame the output
+    // took of it; -1 when it has not played yet or is not open.
+    std::int64_t firstSampleMicros(const std::string& deviceName) const;
+
 private:
+    struct Device {
+        std::unique_ptr<PlaybackChannel> channel;
+        std::chrono::steady_clock::time_point openStarted; // for the diagnostics only
+    };
+
     DeviceRegistry() = default;
-    std::map<std::string, std::unique_ptr<PlaybackChannel>> m_devices;
+    std::map<std::string, Device> m_devices;
 };
 
 } // namespace zuvelo::mci

@@ -17,9 +17,8 @@ constexpr std::size_t kFirstChunkFrames = 4096;
 
 } // namespace
 
-PlaybackChannel::PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output,
-                                 std::chrono::steady_clock::time_point openedAt)
-    : m_source(std::move(source)), m_output(output), m_lengthFrames(m_source->lengthFrames()), m_openedAt(openedAt)
+PlaybackChannel::PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output)
+    : m_source(std::move(source)), m_output(output), m_lengthFrames(m_source->lengthFrames())
 {
     m_status.lengthFrames = m_lengthFrames;
     // Decode the first chunk here, before play can come: the first callback after play then
@@ -111,17 +110,14 @@ std::size_t PlaybackChannel::fill(float* interleavedStereo, std::size_t frames)
         ranDry = got < frames;
         endTaken = ranDry && endWritten;
     }
-    if (got > 0 && m_firstSampleMicros.load(std::memory_order_relaxed) < 0) {
-        const auto elapsed = std::chrono::steady_clock::now() - m_openedAt;
-        m_firstSampleMicros.store(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count(),
-                                  std::memory_order_relaxed);
-    }
     {
         std::lock_guard lock(m_statusMutex);
         // Ran dry in the middle; right after a seek it is still starting.
         if (ranDry && !endTaken && m_status.positionFrames + std::int64_t(got) > 0)
             countUnderrun();
         m_status.positionFrames += std::int64_t(got);
+        if (got > 0 && !m_firstFrameTakenAt)
+            m_firstFrameTakenAt = std::chrono::steady_clock::now();
         if (endTaken) {
             m_status.mode = PlayMode::Stopped;
             m_status.lengthFrames = m_status.positionFrames; // the end is where it actually was
@@ -201,9 +197,10 @@ ChannelSnapshot PlaybackChannel::snapshot() const
     return m_status;
 }
 
-std::int64_t PlaybackChannel::firstSampleMicros() const
+std::optional<std::chrono::steady_clock::time_point> PlaybackChannel::firstFrameTakenAt() const
 {
-    return m_firstSampleMicros.load(std::memory_order_relaxed);
+    std::lock_guard lock(m_statusMutex);
+    return m_firstFrameTakenAt;
 }
 
 } // namespace zuvelo::mci

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <semaphore>
 #include <thread>
 
@@ -53,8 +54,7 @@ struct ChannelSnapshot {
 // is never held with either.
 class PlaybackChannel final : public MixSource {
 public:
-    PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output,
-                    std::chrono::steady_clock::time_point openedAt);
+    PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output);
     // Detaches from the output, cuts a stuck read short, joins the thread, frees the source.
     ~PlaybackChannel();
 
@@ -74,8 +74,9 @@ public:
     // "stopped" and the length is where the end actually was.
     ChannelSnapshot snapshot() const;
 
-    // Microseconds from the open command to the first frame handed to the output; -1 until then.
-    std::int64_t firstSampleMicros() const;
+    // When the output first took a frame of this channel (a seek does not reset it); nothing
+    // until then. For the diagnostics (mciFirstSampleMicros).
+    std::optional<std::chrono::steady_clock::time_point> firstFrameTakenAt() const;
 
     // Output callback: the ring's next frames. Once the source's end has been taken, the channel
     // is finished: stopped, until a seek.
@@ -99,11 +100,11 @@ private:
     SoundOutput& m_output;
     FrameRing m_ring{kRingFrames};
     const std::int64_t m_lengthFrames;
-    const std::chrono::steady_clock::time_point m_openedAt;
 
     // Written by the user-interface thread (mode) and the callback (position, and the end).
     mutable std::mutex m_statusMutex;
     ChannelSnapshot m_status;
+    std::optional<std::chrono::steady_clock::time_point> m_firstFrameTakenAt; // under m_statusMutex
 
     // Shared with the decoding thread, under m_mutex.
     std::mutex m_mutex;
@@ -116,7 +117,6 @@ private:
     // Set by the callback (under m_statusMutex) once the ring ran dry after the end: the device
     // has finished. Cleared by a seek while the channel is detached.
     std::atomic<bool> m_finished{false};
-    std::atomic<std::int64_t> m_firstSampleMicros{-1};
     // Whether the callback has already woken the decoder since it last looked at the ring.
     std::atomic<bool> m_wakeRequested{false};
     std::counting_semaphore<> m_wake{0};
