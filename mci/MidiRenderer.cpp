@@ -50,7 +50,7 @@ OpenResult<MidiRenderer> MidiRenderer::open(const std::string& path, SoundFontCa
     renderer->m_settings = newRendererSettings();
     if (!renderer->m_settings)
         return kInvalid;
-    std::lock_guard guard(soundFonts.lock());
+    SoundFontCache::Guard guard(soundFonts);
     if (!renderer->startLocked())
         return kInvalid;
     return renderer;
@@ -62,7 +62,7 @@ MidiRenderer::MidiRenderer(SoundFontCache& soundFonts, std::vector<std::uint8_t>
 
 MidiRenderer::~MidiRenderer() {
     {
-        std::lock_guard guard(m_soundFonts.lock());
+        SoundFontCache::Guard guard(m_soundFonts);
         stopLocked();
     }
     if (m_settings)
@@ -77,7 +77,7 @@ bool MidiRenderer::startLocked() {
     m_synth = new_fluid_synth(m_settings);
     if (!m_synth)
         return false;
-    m_soundFontAdded = m_soundFonts.addTo(m_synth);
+    m_soundFontAdded = m_soundFonts.addToLocked(m_synth);
     if (!m_soundFontAdded)
         return false;
     m_player = new_fluid_player(m_synth);
@@ -97,7 +97,7 @@ void MidiRenderer::stopLocked() {
     if (m_synth) {
         // Off the stack first: deleting a synthesizer deletes every soundfont on it.
         if (m_soundFontAdded)
-            m_soundFonts.removeFrom(m_synth);
+            m_soundFonts.removeFromLocked(m_synth);
         delete_fluid_synth(m_synth);
         m_synth = nullptr;
     }
@@ -125,7 +125,7 @@ void MidiRenderer::updateEndLocked() {
 }
 
 std::size_t MidiRenderer::read(float* interleavedStereo, std::size_t frames) {
-    std::lock_guard guard(m_soundFonts.lock());
+    SoundFontCache::Guard guard(m_soundFonts);
     std::size_t written = 0;
     while (written < frames && !m_ended) {
         const std::size_t block = std::min(kBlockFrames, frames - written);
@@ -139,7 +139,7 @@ std::size_t MidiRenderer::read(float* interleavedStereo, std::size_t frames) {
 }
 
 bool MidiRenderer::rewind() {
-    std::lock_guard guard(m_soundFonts.lock());
+    SoundFontCache::Guard guard(m_soundFonts);
     // A new synthesizer rather than a reset one: a reset leaves the reverb and chorus ringing
     // with the old position's sound. With the soundfont already loaded this costs little.
     stopLocked();
@@ -152,12 +152,12 @@ bool MidiRenderer::rewind() {
 }
 
 bool MidiRenderer::ended() const {
-    std::lock_guard guard(m_soundFonts.lock());
+    SoundFontCache::Guard guard(m_soundFonts);
     return m_ended;
 }
 
 std::uint64_t MidiRenderer::positionMs() const {
-    std::lock_guard guard(m_soundFonts.lock());
+    SoundFontCache::Guard guard(m_soundFonts);
     return m_frames * 1000 / kOutputRate;
 }
 

@@ -189,13 +189,13 @@ bool SoundFontCache::loadFileLocked(const std::string& path) {
     return true;
 }
 
-bool SoundFontCache::addTo(fluid_synth_t* synth) {
+bool SoundFontCache::addToLocked(fluid_synth_t* synth) {
     if (!loadLocked())
         return false;
     return fluid_synth_add_sfont(synth, m_soundFont) != FLUID_FAILED;
 }
 
-void SoundFontCache::removeFrom(fluid_synth_t* synth) {
+void SoundFontCache::removeFromLocked(fluid_synth_t* synth) {
     if (m_soundFont)
         fluid_synth_remove_sfont(synth, m_soundFont);
 }
