@@ -2,7 +2,8 @@
 
 // The media control layer: takes the platform's media command strings ("open", "play", "pause",
 // "stop", "seek ... to start", "close", "status ... mode") and plays through FFmpeg, FluidSynth and
-// SDL2. It knows nothing of the player.
+// SDL2. It knows nothing of the player. Outside the layer, this header and mci/Diagnostics.h are
+// all there is to include; the rest (mci/src/) is private to it.
 //
 // Threads: every function here is called from one thread, the caller's user-interface thread.
 // Playback runs on threads of the layer.

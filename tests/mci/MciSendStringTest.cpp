@@ -2,7 +2,8 @@
 
 #include "DeviceKind.h"
 #include "MediaFixture.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "MidiRenderer.h"
 #include "TemporaryFolder.h"
 #include "SmfWriter.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <gtest/gtest.h>
 

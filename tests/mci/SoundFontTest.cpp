@@ -2,7 +2,8 @@
 #include "TemporaryFolder.h"
 #include "SmfWriter.h"
 #include "SoundFont.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,13 @@
-// The diagnostic hooks of Diagnostics.h, over the device registry and the sound output.
+// The diagnostic hooks of Diagnostics.h, over the device registry, the sound output and the
+// soundfont cache.
 
-#include "Diagnostics.h"
+#include "mci/Diagnostics.h"
 
 #include "DeviceRegistry.h"
+#include "SoundFont.h"
 #include "SoundOutput.h"
+
+#include <string>
 
 long long mciFirstSampleMicros(const char* deviceName)
 {
@@ -15,6 +19,13 @@ long long mciFirstSampleMicros(const char* deviceName)
 const char* mciOutputDriverName()
 {
     return zuvelo::mci::SoundOutput::instance().driverName().c_str();
+}
+
+const char* mciSoundFontFile()
+{
+    static std::string file;
+    file = zuvelo::mci::SoundFontCache::shared().soundFontFile();
+    return file.c_str();
 }
 
 int mciOutputBufferFrames()

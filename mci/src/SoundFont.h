@@ -69,6 +69,8 @@ public:
     // How many times a soundfont file has been loaded successfully, and which one.
     int loadCount() const;
     std::string loadedPath() const;
+    // The loaded file, or while none is loaded the one the folder would give (chooseSoundFontFile).
+    std::string soundFontFile() const;
 
 private:
     bool loadLocked();

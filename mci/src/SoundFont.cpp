@@ -2,9 +2,9 @@
 
 #include "FrameSource.h"
 #include "SoundFontFile.h"
-#include "mci.h"
 
 #include "common/AsciiText.h"
+#include "mci/mci.h"
 
 #include <fluidsynth.h>
 
@@ -208,6 +208,11 @@ int SoundFontCache::loadCount() const {
 std::string SoundFontCache::loadedPath() const {
     std::lock_guard guard(m_lock);
     return m_loadedPath;
+}
+
+std::string SoundFontCache::soundFontFile() const {
+    std::lock_guard guard(m_lock);
+    return m_loadedPath.empty() ? chooseSoundFontFile(m_folder) : m_loadedPath;
 }
 
 } // namespace zuvelo::mci

@@ -2,7 +2,8 @@
 
 #include "CommandParser.h"
 #include "DeviceRegistry.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <cstring>
 #include <string>

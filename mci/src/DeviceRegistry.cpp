@@ -5,7 +5,8 @@
 #include "OpenResult.h"
 #include "SoundOutput.h"
 #include "StreamDevice.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <cstdlib>
 #include <filesystem>

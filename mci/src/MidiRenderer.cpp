@@ -1,6 +1,6 @@
 #include "MidiRenderer.h"
 
-#include "mci.h"
+#include "mci/mci.h"
 
 #include <fluidsynth.h>
 

@@ -1,6 +1,6 @@
 #include "DeviceKind.h"
 
-#include "mci.h"
+#include "mci/mci.h"
 
 #include "common/AsciiText.h"
 

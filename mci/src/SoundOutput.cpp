@@ -1,10 +1,11 @@
 #include "SoundOutput.h"
 
-#include "Diagnostics.h"
 #include "FrameSource.h"
 #include "MixSource.h"
 #include "SampleGuard.h"
-#include "mci.h"
+
+#include "mci/Diagnostics.h"
+#include "mci/mci.h"
 
 #include <SDL.h>
 
