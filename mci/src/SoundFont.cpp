@@ -38,7 +38,7 @@ thread_local bool g_quietLog = false;
 void logToStderr(int level, const char* message, void*) {
     if (g_quietLog)
         return;
-    std::fprintf(stderr, "fluidsynth %s: %s\n", level == FLUID_PANIC ? "panic" : "error", message);
+    std::fprintf(stderr, "mci: fluidsynth %s: %s\n", level == FLUID_PANIC ? "panic" : "error", message);
 }
 
 } // namespace

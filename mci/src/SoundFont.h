@@ -90,7 +90,8 @@ private:
 // demand, no memory locking. The caller deletes them after the synthesizer.
 fluid_settings_t* newRendererSettings();
 
-// Sends FluidSynth's messages nowhere, except errors and panics, which go to stderr. Idempotent.
+// Sends FluidSynth's messages nowhere, except errors and panics, which go to stderr with the
+// layer's "mci:" prefix. Idempotent.
 void quietFluidSynthLog();
 
 } // namespace zuvelo::mci
