@@ -11,7 +11,6 @@
 #include "app/EventYield.h"
 #include "fileio/FileReplacement.h"
 #include "mci/Diagnostics.h"
-#include "mci/SoundFont.h"
 #include "mci/mci.h"
 
 #include <QApplication>
@@ -25,11 +24,11 @@ namespace {
 // The one line the program writes in normal operation: which SDL driver the sound goes to and
 // which soundfont MIDI files play with, so that a user who hears nothing can see why. Called once
 // the first track has started, when the output is open.
-void reportSoundSetup(const std::string& pare)
+void reportSoundSetup()
 {
     const std::string driver = mciOutputDriverName();
     const std::string output = driver.empty() ? "not open (nothing has played)" : "SDL driver \"" + driver + "\"";
-    const std::string soundFont = mci::chooseSoundFontFile(pare);
+    const std::string soundFont = mciSoundFontFile();
     std::fprintf(stderr, "zuvelo: sound output %s; MIDI soundfont %s\n", output.c_str(),
                  soundFont.empty() ? "none found (MIDI files stay silent)" : soundFont.c_str());
 }
@@ -87,7 +86,7 @@ int runProgram(int argc, char** argv)
 
     if (!player.load())
         return 0;
-    reportSoundSetup(pare);
+    reportSoundSetup();
     player.window().show();
     return app.exec();
 }

@@ -2,7 +2,7 @@
 
 #include "MediaSend.h"
 
-#include <algorithm>
+#include "common/AsciiText.h"
 
 namespace zuvelo {
 namespace {
@@ -37,10 +37,7 @@ bool isMidiSoundFile(const std::string& soundFile)
     std::string name = soundFile;
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
         name = name.substr(1, name.size() - 2);
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
-    });
-    return name.ends_with("mid") || name.ends_with("midi");
+    return endsWithIgnoringAsciiCase(name, "mid") || endsWithIgnoringAsciiCase(name, "midi");
 }
 
 void command1Click(PlayerContext& ctx)

@@ -1,7 +1,8 @@
 #pragma once
 
 // Diagnostic hooks of the media control layer, for tests, benchmarks and mciplay. Not part of the
-// command interface; the player only names the output's driver in its start-up line.
+// command interface; the player only names the output's driver and the soundfont in its start-up
+// line.
 //
 // Threads: like mci.h, the caller's user-interface thread (mciUnderrunCount: any thread).
 
@@ -18,6 +19,11 @@ long long mciFirstSampleMicros(const char* deviceName);
 // The SDL audio driver the sound output opened ("pulseaudio", "alsa", "disk", "dummy", ...); empty
 // before the output has opened.
 const char* mciOutputDriverName();
+
+// The soundfont file MIDI files play with: the one loaded, once a MIDI file has opened; before
+// that, the one the layer would load (see mciSetSoundFontFolder). Empty when there is none. The
+// text stays valid until the next call.
+const char* mciSoundFontFile();
 
 // Frames a callback of the sound output asks for; 0 before the output has opened.
 int mciOutputBufferFrames();

@@ -2,7 +2,8 @@
 
 // The media control layer: takes the platform's media command strings ("open", "play", "pause",
 // "stop", "seek ... to start", "close", "status ... mode") and plays through FFmpeg, FluidSynth and
-// SDL2. It knows nothing of the player.
+// SDL2. It knows nothing of the player. Outside the layer, this header and mci/Diagnostics.h are
+// all there is to include; the rest (mci/src/) is private to it.
 //
 // Threads: every function here is called from one thread, the caller's user-interface thread.
 // Playback runs on threads of the layer.
@@ -16,7 +17,11 @@
 #define MCIERR_PARAM_OVERFLOW 268        // the reply does not fit the caller's buffer
 #define MCIERR_MISSING_PARAMETER 273     // a required keyword argument is missing
 #define MCIERR_FILE_NOT_FOUND 275        // open of a file that does not exist
-#define MCIERR_INTERNAL 277              // an mpegvideo file that cannot be decoded
+// MCIERR_INTERNAL, 277, covers two cases: open of an mpegvideo file (a name not ending in "wav",
+// "mid" or "midi") that is a folder or other non-regular file, is empty, or does not decode (not
+// MPEG audio, or ASF for "wma", within the open's bounded read and time); and open, play or
+// resume (and mciOpenSoundOutput) when no sound output opens, not even SDL's dummy driver.
+#define MCIERR_INTERNAL 277
 #define MCIERR_MISSING_DEVICE_NAME 292   // a verb without a device name
 #define MCIERR_NO_CLOSING_QUOTE 294      // a device name with an opening quote only
 #define MCIERR_INVALID_FILE 296          // a wav or MIDI file that is not one

@@ -10,7 +10,8 @@
 
 #include "CommandParser.h"
 #include "FuzzSupport.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <cstdint>
 #include <cstring>

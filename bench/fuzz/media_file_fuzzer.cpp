@@ -8,7 +8,8 @@
 // a seek to the start leaves the device stopped.
 
 #include "FuzzSupport.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <chrono>
 #include <cstdint>

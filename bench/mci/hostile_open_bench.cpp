@@ -9,8 +9,8 @@
 // The sound output is opened first (SDL's dummy driver unless SDL_AUDIODRIVER says otherwise), so
 // its one-time start is not counted; the first MIDI open still includes loading the soundfont.
 
-#include "Diagnostics.h"
-#include "mci.h"
+#include "mci/Diagnostics.h"
+#include "mci/mci.h"
 
 #include <sys/resource.h>
 

@@ -83,20 +83,20 @@ int main(int argc, char** argv) {
     // Ours: the first open loads the soundfont (structure only) and selects the default presets.
     const double rssBefore = residentMb();
     auto start = Clock::now();
-    unsigned long error = 0;
-    auto first = MidiRenderer::open(tune, error, cache);
+    auto opened = MidiRenderer::open(tune, cache);
     const double firstOpenMs = msSince(start);
     const double firstOpenMb = residentMb() - rssBefore;
-    if (!first) {
-        std::fprintf(stderr, "open failed: %lu\n", error);
+    if (!opened) {
+        std::fprintf(stderr, "open failed: %lu\n", opened.error());
         return 1;
     }
+    std::unique_ptr<MidiRenderer> first = opened.take();
 
     // Rendering the whole piece reads the other instruments' samples on demand.
     std::vector<float> buffer(2 * 4096);
     start = Clock::now();
     std::size_t frames = 0;
-    for (std::size_t got; (got = first->render(buffer.data(), 4096)) > 0;)
+    for (std::size_t got; (got = first->read(buffer.data(), 4096)) > 0;)
         frames += got;
     const double renderMs = msSince(start);
     const double afterRenderMb = residentMb() - rssBefore;
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
         if (i == 10)
             first.reset();
         start = Clock::now();
-        auto again = MidiRenderer::open(tune, error, cache);
+        auto again = MidiRenderer::open(tune, cache);
         laterMs.push_back(msSince(start));
         if (!again)
             return 1;

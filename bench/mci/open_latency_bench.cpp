@@ -23,8 +23,8 @@
 // The sound output is SDL's dummy driver unless SDL_AUDIODRIVER says otherwise. Times are printed in
 // milliseconds (medians), with the ratios to the reference.
 
-#include "Diagnostics.h"
-#include "mci.h"
+#include "mci/Diagnostics.h"
+#include "mci/mci.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -10,8 +10,8 @@
 // the once-a-process cost of starting it (as for every track but the first in the player).
 // Exit status: 0 when the file played to its end, 1 on a usage error, 2 when a command failed.
 
-#include "Diagnostics.h"
-#include "mci.h"
+#include "mci/Diagnostics.h"
+#include "mci/mci.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,7 +1,8 @@
 // The command grammar, accepted and rejected commands from one table.
 
 #include "CommandParser.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <gtest/gtest.h>
 

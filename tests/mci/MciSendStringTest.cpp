@@ -1,8 +1,9 @@
 // mciSendString end to end: open failures, names, replies and state errors, on real files.
 
-#include "DeviceRegistry.h"
+#include "DeviceKind.h"
 #include "MediaFixture.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "MediaFixture.h"
 
-#include "mci.h"
+#include "mci/mci.h"
 
 #include <cmath>
 #include <cstdio>

@@ -2,10 +2,11 @@
 // output's fallback to SDL's dummy driver (the output opens once a process), and the exit with
 // devices still playing.
 
-#include "Diagnostics.h"
 #include "MediaFixture.h"
 #include "SmfWriter.h"
-#include "mci.h"
+
+#include "mci/Diagnostics.h"
+#include "mci/mci.h"
 
 #include <gtest/gtest.h>
 

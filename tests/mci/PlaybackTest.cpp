@@ -1,9 +1,10 @@
 // Plays real files through the layer on SDL's disk driver and checks what came out.
 
-#include "Diagnostics.h"
 #include "MediaFixture.h"
 #include "SmfWriter.h"
-#include "mci.h"
+
+#include "mci/Diagnostics.h"
+#include "mci/mci.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,8 @@
 #include "TemporaryFolder.h"
 #include "SmfWriter.h"
 #include "SoundFont.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <gtest/gtest.h>
 
@@ -60,10 +61,8 @@ TEST(SoundFontCache, folderSoundFont_isPreferredOverTheDefault) {
 
     SoundFontCache cache;
     cache.setFolder(fonts.path());
-    unsigned long error = 1;
-    auto renderer = MidiRenderer::open(tune, error, cache);
+    auto renderer = MidiRenderer::open(tune, cache).take();
     ASSERT_TRUE(renderer);
-    EXPECT_EQ(error, 0u);
     EXPECT_EQ(cache.loadedPath(), fonts / "mine.sf2");
 }
 
@@ -77,13 +76,11 @@ TEST(SoundFontCache, brokenSoundFontInTheFolder_fallsBackToTheDefaultAndSaysSoOn
 
     SoundFontCache cache;
     cache.setFolder(fonts.path());
-    unsigned long error = 1;
     ::testing::internal::CaptureStderr();
-    auto first = MidiRenderer::open(tune, error, cache);
-    auto second = MidiRenderer::open(tune, error, cache);
+    auto first = MidiRenderer::open(tune, cache).take();
+    auto second = MidiRenderer::open(tune, cache).take();
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(first && second);
-    EXPECT_EQ(error, 0u);
     EXPECT_EQ(cache.loadedPath(), chooseSoundFontFile(""));
     EXPECT_EQ(cache.loadCount(), 1);
     // One line naming both files, and nothing from the synthesizer's own log.
@@ -110,11 +107,10 @@ TEST(SoundFontCache, soundFontDeletedOrTruncatedWhilePlaying_playsOnWithoutCrash
         std::filesystem::copy_file(realSoundFont(), copy);
         SoundFontCache cache;
         cache.setFolder(fonts.path());
-        unsigned long error = 1;
-        auto renderer = MidiRenderer::open(tune, error, cache);
+        auto renderer = MidiRenderer::open(tune, cache).take();
         ASSERT_TRUE(renderer);
         std::vector<float> head(2 * 24000);
-        ASSERT_EQ(renderer->render(head.data(), 24000), 24000u);
+        ASSERT_EQ(renderer->read(head.data(), 24000), 24000u);
 
         if (truncate)
             std::filesystem::resize_file(copy, 4096);
@@ -123,7 +119,7 @@ TEST(SoundFontCache, soundFontDeletedOrTruncatedWhilePlaying_playsOnWithoutCrash
         std::vector<float> rest;
         std::vector<float> chunk(2 * 4800);
         for (std::size_t got = 4800; got == 4800 && rest.size() < 2 * 48000 * 10;) {
-            got = renderer->render(chunk.data(), 4800);
+            got = renderer->read(chunk.data(), 4800);
             rest.insert(rest.end(), chunk.begin(), chunk.begin() + static_cast<long>(2 * got));
         }
         EXPECT_TRUE(renderer->ended()) << "truncated " << truncate;
@@ -149,12 +145,11 @@ TEST(SoundFontCache, loadedOnce_acrossOpensAndRenderersAlive) {
     SoundFontCache cache;
     EXPECT_EQ(cache.loadCount(), 0);
 
-    unsigned long error = 0;
-    auto first = MidiRenderer::open(tune, error, cache);
-    auto second = MidiRenderer::open(tune, error, cache);
+    auto first = MidiRenderer::open(tune, cache).take();
+    auto second = MidiRenderer::open(tune, cache).take();
     ASSERT_TRUE(first && second);
     first.reset();
-    auto third = MidiRenderer::open(tune, error, cache);
+    auto third = MidiRenderer::open(tune, cache).take();
     ASSERT_TRUE(third);
     EXPECT_EQ(cache.loadCount(), 1);
     EXPECT_EQ(cache.loadedPath(), chooseSoundFontFile(""));
@@ -167,8 +162,7 @@ TEST(SoundFontCache, folderNamedByTheApplication_reachesTheSharedCache) {
     mciSetSoundFontFolder(fonts.path().c_str());
     EXPECT_EQ(SoundFontCache::shared().loadCount(), 0);
     TemporaryFolder folder;
-    unsigned long error = 0;
-    auto renderer = MidiRenderer::open(writeShortTune(folder), error);
+    auto renderer = MidiRenderer::open(writeShortTune(folder)).take();
     ASSERT_TRUE(renderer);
     EXPECT_EQ(SoundFontCache::shared().loadedPath(), fonts / "app.sf2");
 }

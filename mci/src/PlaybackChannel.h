@@ -2,12 +2,14 @@
 
 #include "FrameRing.h"
 #include "FrameSource.h"
+#include "MixSource.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <semaphore>
 #include <thread>
 
@@ -18,7 +20,7 @@ class SoundOutput;
 // What a device is doing, as "status ... mode" reports it.
 enum class PlayMode { Stopped, Playing, Paused };
 
-// A consistent picture of a channel for the user-interface thread.
+// A consistent picture of a channel for the user-interface thread: a copy taken at one moment.
 struct ChannelSnapshot {
     PlayMode mode = PlayMode::Stopped;
     std::int64_t positionFrames = 0; // frames handed to the output since the start
@@ -31,8 +33,8 @@ struct ChannelSnapshot {
 // The decoding thread fills the ring whenever it has room for a chunk (so the first samples are
 // ready before play) and otherwise sleeps on a semaphore; the output callback wakes it when the
 // ring drops below the low-water mark, the user-interface thread when it seeks or closes. A
-// stopped or paused channel is not attached to the output, so its full ring keeps the thread
-// asleep: idle costs nothing.
+// stopped, paused or finished channel is not mixed by the output, so its full ring keeps the
+// thread asleep: idle costs nothing.
 //
 // One decoding thread a device rather than one shared worker: the player has one device open at
 // a time (two at a track change), so the threads cost nothing while they sleep; and a read that
@@ -43,12 +45,16 @@ struct ChannelSnapshot {
 // interrupt callback), so a read stuck on a dead file system cannot hold it; play, pause, stop and
 // seek only flip state and wake the thread, so they never wait on a decoder.
 //
-// Threads: the public functions except mixInto() belong to the user-interface thread; mixInto()
-// to the output callback. Lock order: SoundOutput's channel lock, then m_mutex.
-class PlaybackChannel {
+// What the user-interface thread sees (mode, position, length) is kept in one ChannelSnapshot
+// under m_statusMutex, which the output callback takes once a callback to count the frames it
+// took and to mark the end; snapshot() copies it.
+//
+// Threads: the public functions except fill() and finished() belong to the user-interface thread;
+// those two to the output callback. Lock order: SoundOutput's lock, then m_statusMutex; m_mutex
+// is never held with either.
+class PlaybackChannel final : public MixSource {
 public:
-    PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output,
-                    std::chrono::steady_clock::time_point openedAt);
+    PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output);
     // Detaches from the output, cuts a stuck read short, joins the thread, frees the source.
     ~PlaybackChannel();
 
@@ -64,15 +70,18 @@ public:
     void stop();
     // Back to the first frame, stopped.
     void seekToStart();
-    // Also notices that playback has reached the end and turns the channel "stopped".
-    ChannelSnapshot snapshot();
+    // Mode, position and length as of one moment. Once the end has played, the mode is
+    // "stopped" and the length is where the end actually was.
+    ChannelSnapshot snapshot() const;
 
-    // Microseconds from the open command to the first frame handed to the output; -1 until then.
-    std::int64_t firstSampleMicros() const;
+    // When the output first took a frame of this channel (a seek does not reset it); nothing
+    // until then. For the diagnostics (mciFirstSampleMicros).
+    std::optional<std::chrono::steady_clock::time_point> firstFrameTakenAt() const;
 
-    // Output callback: adds up to frames frames of this channel into out (interleaved stereo),
-    // using scratch (room for frames frames) as its copy buffer. Never waits or allocates.
-    void mixInto(float* out, float* scratch, std::size_t frames);
+    // Output callback: the ring's next frames. Once the source's end has been taken, the channel
+    // is finished: stopped, until a seek.
+    std::size_t fill(float* interleavedStereo, std::size_t frames) override;
+    bool finished() const override { return m_finished.load(std::memory_order_acquire); }
 
 private:
     // Every frame of the source passes here on its way into the ring, so the ring only ever holds
@@ -91,9 +100,11 @@ private:
     SoundOutput& m_output;
     FrameRing m_ring{kRingFrames};
     const std::int64_t m_lengthFrames;
-    const std::chrono::steady_clock::time_point m_openedAt;
 
-    PlayMode m_mode = PlayMode::Stopped; // user-interface thread only
+    // Written by the user-interface thread (mode) and the callback (position, and the end).
+    mutable std::mutex m_statusMutex;
+    ChannelSnapshot m_status;
+    std::optional<std::chrono::steady_clock::time_point> m_firstFrameTakenAt; // under m_statusMutex
 
     // Shared with the decoding thread, under m_mutex.
     std::mutex m_mutex;
@@ -103,10 +114,9 @@ private:
 
     // Set by the decoder (under m_mutex) once the last frame is in the ring; read by the callback.
     std::atomic<bool> m_endWritten{false};
-    // Set by the callback once the ring ran dry after the end: the device has finished.
+    // Set by the callback (under m_statusMutex) once the ring ran dry after the end: the device
+    // has finished. Cleared by a seek while the channel is detached.
     std::atomic<bool> m_finished{false};
-    std::atomic<std::int64_t> m_playedFrames{0};
-    std::atomic<std::int64_t> m_firstSampleMicros{-1};
     // Whether the callback has already woken the decoder since it last looked at the ring.
     std::atomic<bool> m_wakeRequested{false};
     std::counting_semaphore<> m_wake{0};

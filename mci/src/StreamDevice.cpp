@@ -1,7 +1,8 @@
 #include "StreamDevice.h"
 
 #include "FfmpegLog.h"
-#include "mci.h"
+
+#include "common/AsciiText.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,11 +13,8 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
-#include <filesystem>
 #include <limits>
-#include <system_error>
 
 namespace zuvelo::mci {
 namespace {
@@ -58,16 +56,13 @@ constexpr auto kOpenTimeLimit = std::chrono::milliseconds(500);
 // The containers each kind of device reads, by the file name's tail, the way the platform's
 // devices do: never one that FFmpeg's probing guesses from the content (a zeroed wav header
 // "is" AMR and decodes to minutes of loud noise).
-std::vector<const AVInputFormat*> containersFor(const std::string& path, StreamDevice::Kind kind)
+std::vector<const AVInputFormat*> containersFor(const std::string& path, DeviceKind kind)
 {
     std::vector<const char*> names;
-    if (kind == StreamDevice::Kind::WaveAudio) {
+    if (kind == DeviceKind::WaveAudio) {
         names = {"wav", "w64"}; // RIFF/WAVE (and RF64, BW64), and Sony's 64-bit Wave64
     } else {
-        std::string tail = path.substr(path.size() - std::min<std::size_t>(path.size(), 3));
-        for (char& c : tail)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
-        names = {tail == "wma" ? "asf" : "mp3"}; // mp3 and mp2: MPEG audio, layers 1 to 3
+        names = {endsWithIgnoringAsciiCase(path, "wma") ? "asf" : "mp3"}; // mp3 and mp2: MPEG audio, layers 1 to 3
     }
     std::vector<const AVInputFormat*> formats;
     for (const char* name : names) {
@@ -96,21 +91,9 @@ int StreamDevice::interruptCallback(void* self)
            std::chrono::steady_clock::now() > device->m_deadline;
 }
 
-std::unique_ptr<StreamDevice> StreamDevice::open(const std::string& path, Kind kind, unsigned long& error)
+OpenResult<StreamDevice> StreamDevice::open(const std::string& path, DeviceKind kind)
 {
     routeFfmpegLog();
-    const unsigned long undecodableError = kind == Kind::WaveAudio ? MCIERR_INVALID_FILE : MCIERR_INTERNAL;
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status)) {
-        error = MCIERR_FILE_NOT_FOUND;
-        return nullptr;
-    }
-    if (!std::filesystem::is_regular_file(status) || std::filesystem::file_size(path, ec) == 0 || ec) {
-        error = undecodableError;
-        return nullptr;
-    }
-
     const auto deadline = std::chrono::steady_clock::now() + kOpenTimeLimit;
     for (const AVInputFormat* container : containersFor(path, kind)) {
         std::unique_ptr<StreamDevice> device(new StreamDevice(path));
@@ -118,7 +101,7 @@ std::unique_ptr<StreamDevice> StreamDevice::open(const std::string& path, Kind k
         device->m_opening = true;
         device->m_deadline = deadline;
         device->m_byteLimit = kHeaderBytes;
-        if (!device->openInput(path, container, kind == Kind::WaveAudio ? kWaveProbeBytes : kProbeBytes))
+        if (!device->openInput(path, container, kind == DeviceKind::WaveAudio ? kWaveProbeBytes : kProbeBytes))
             continue;
         // Decode the first frames now: a file that opens is known to play, and its first samples
         // are ready for the output before the decoding thread has even started.
@@ -126,11 +109,9 @@ std::unique_ptr<StreamDevice> StreamDevice::open(const std::string& path, Kind k
         if (!device->decodeMore() && device->m_pending.empty())
             continue;
         device->m_opening = false;
-        error = 0;
         return device;
     }
-    error = undecodableError;
-    return nullptr;
+    return OpenError{undecodableError(kind)};
 }
 
 bool StreamDevice::openInput(const std::string& path, const AVInputFormat* container, int probeBytes)

@@ -9,10 +9,11 @@ namespace zuvelo::mci {
 inline constexpr int kOutputRate = 48000;
 inline constexpr int kOutputChannels = 2;
 
-// A decoder for one opened file, behind which each device kind (stream, sequencer) sits.
+// A decoder for one opened file: each device kind is one (StreamDevice for waveaudio and
+// mpegvideo, MidiRenderer for the sequencer).
 //
-// Created on the user-interface thread by the kind's open function, which has already checked
-// that the file decodes. After that, read() and rewind() are called from the device's decoding
+// Created on the user-interface thread by the kind's open function (through the device registry),
+// which has already checked that the file decodes. After that, read() and rewind() are called from the device's decoding
 // thread only; requestAbort() may be called from any thread to cut a stuck read short.
 class FrameSource {
 public:

@@ -26,8 +26,9 @@ std::uint32_t littleEndian32(const std::uint8_t* bytes) {
            std::uint32_t(bytes[3]) << 24;
 }
 
-// Reads count bytes at offset; whatever the file no longer holds (or cannot give) reads as zeros.
-void readOrZero(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {
+// Reads up to count bytes at offset and returns how many it got: fewer only where the file ends
+// (or cannot give more).
+std::size_t readUpTo(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const ssize_t got = ::pread(descriptor, buffer + done, count - done, off_t(offset + done));
@@ -37,21 +38,18 @@ void readOrZero(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std:
             break;
         done += std::size_t(got);
     }
+    return done;
+}
+
+// Reads count bytes at offset; whatever the file no longer holds (or cannot give) reads as zeros.
+void readOrZero(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {
+    const std::size_t done = readUpTo(descriptor, offset, buffer, count);
     std::memset(buffer + done, 0, count - done);
 }
 
 // Whole reads only: false when the file is shorter than asked.
 bool readExactly(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t got = ::pread(descriptor, buffer + done, count - done, off_t(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        done += std::size_t(got);
-    }
-    return true;
+    return readUpTo(descriptor, offset, buffer, count) == count;
 }
 
 std::mutex g_filesLock;

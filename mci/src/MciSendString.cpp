@@ -2,9 +2,8 @@
 
 #include "CommandParser.h"
 #include "DeviceRegistry.h"
-#include "Diagnostics.h"
-#include "SoundOutput.h"
-#include "mci.h"
+
+#include "mci/mci.h"
 
 #include <cstring>
 #include <string>
@@ -109,27 +108,4 @@ unsigned long mciSendString(const char* command, char* returnString, unsigned re
         return MCIERR_PARAM_OVERFLOW;
     std::memcpy(returnString, reply.c_str(), reply.size() + 1);
     return 0;
-}
-
-long long mciFirstSampleMicros(const char* deviceName)
-{
-    if (deviceName == nullptr)
-        return -1;
-    const zuvelo::mci::PlaybackChannel* channel = zuvelo::mci::DeviceRegistry::instance().find(deviceName);
-    return channel == nullptr ? -1 : channel->firstSampleMicros();
-}
-
-const char* mciOutputDriverName()
-{
-    return zuvelo::mci::SoundOutput::instance().driverName().c_str();
-}
-
-int mciOutputBufferFrames()
-{
-    return zuvelo::mci::SoundOutput::instance().bufferFrames();
-}
-
-unsigned long mciOpenSoundOutput()
-{
-    return zuvelo::mci::SoundOutput::instance().open();
 }

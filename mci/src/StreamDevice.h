@@ -1,7 +1,9 @@
 #pragma once
 
+#include "DeviceKind.h"
 #include "FfmpegLog.h"
 #include "FrameSource.h"
+#include "OpenResult.h"
 
 #include <atomic>
 #include <chrono>
@@ -25,16 +27,13 @@ namespace zuvelo::mci {
 // Thread: open() on the user-interface thread; then the FrameSource contract.
 class StreamDevice final : public FrameSource {
 public:
-    // The device kind the file was opened as: it sets the error code and how much is probed.
-    enum class Kind { WaveAudio, MpegVideo };
-
-    // Opens path and decodes its first frames, so that a file that opens here plays. Only the
-    // kind's own containers are read: RIFF/WAVE (RF64, Wave64) for waveaudio; for mpegvideo ASF
-    // when the name ends in "wma", MPEG audio otherwise. Open reads a bounded amount and takes a
-    // bounded time (see kHeaderBytes). On failure returns null and sets error:
-    // MCIERR_FILE_NOT_FOUND for a missing file, otherwise (a folder, an empty file, content that
-    // does not decode in time) MCIERR_INVALID_FILE for waveaudio and MCIERR_INTERNAL for mpegvideo.
-    static std::unique_ptr<StreamDevice> open(const std::string& path, Kind kind, unsigned long& error);
+    // Opens path, a regular file that is not empty (the device registry has checked that), as
+    // kind (WaveAudio or MpegVideo, which sets the error code and how much is probed), and decodes
+    // its first frames, so that a file that opens here plays. Only the kind's own containers are
+    // read: RIFF/WAVE (RF64, Wave64) for waveaudio; for mpegvideo ASF when the name ends in "wma",
+    // MPEG audio otherwise. Open reads a bounded amount and takes a bounded time (see
+    // kHeaderBytes). Content that does not decode in time fails with undecodableError(kind).
+    static OpenResult<StreamDevice> open(const std::string& path, DeviceKind kind);
     ~StreamDevice() override;
 
     std::size_t read(float* interleavedStereo, std::size_t frames) override;

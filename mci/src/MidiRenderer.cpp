@@ -1,6 +1,6 @@
 #include "MidiRenderer.h"
 
-#include "mci.h"
+#include "mci/mci.h"
 
 #include <fluidsynth.h>
 
@@ -19,7 +19,7 @@ constexpr std::size_t kBlockFrames = 64;
 
 // Should the player never report the last tick (it follows its own tempo arithmetic), the events
 // count as played this long after the moment the file's tempo map gives for them.
-constexpr std::uint64_t kEventsGraceFrames = 2 * MidiRenderer::kSampleRate;
+constexpr std::uint64_t kEventsGraceFrames = 2 * kOutputRate;
 
 bool readWholeFile(const std::string& path, std::uintmax_t size, std::vector<std::uint8_t>& out) {
     std::ifstream in(path, std::ios::binary);
@@ -32,36 +32,27 @@ bool readWholeFile(const std::string& path, std::uintmax_t size, std::vector<std
 
 } // namespace
 
-std::unique_ptr<MidiRenderer> MidiRenderer::open(const std::string& path, unsigned long& error,
-                                                 SoundFontCache& soundFonts) {
-    error = MCIERR_INVALID_FILE;
+OpenResult<MidiRenderer> MidiRenderer::open(const std::string& path, SoundFontCache& soundFonts) {
+    constexpr OpenError kInvalid{MCIERR_INVALID_FILE};
     std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status)) {
-        error = MCIERR_FILE_NOT_FOUND;
-        return nullptr;
-    }
-    if (!std::filesystem::is_regular_file(status))
-        return nullptr;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size == 0 || size > kMaxFileBytes)
-        return nullptr;
+    if (ec || size > kMaxFileBytes)
+        return kInvalid;
 
     std::vector<std::uint8_t> file;
     if (!readWholeFile(path, size, file))
-        return nullptr;
+        return kInvalid;
     const std::optional<MidiFileSummary> summary = scanStandardMidiFile(file.data(), file.size());
     if (!summary)
-        return nullptr;
+        return kInvalid;
 
     std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(soundFonts, std::move(file), *summary));
     renderer->m_settings = newRendererSettings();
     if (!renderer->m_settings)
-        return nullptr;
-    std::lock_guard guard(soundFonts.lock());
+        return kInvalid;
+    SoundFontCache::Guard guard(soundFonts);
     if (!renderer->startLocked())
-        return nullptr;
-    error = 0;
+        return kInvalid;
     return renderer;
 }
 
@@ -71,7 +62,7 @@ MidiRenderer::MidiRenderer(SoundFontCache& soundFonts, std::vector<std::uint8_t>
 
 MidiRenderer::~MidiRenderer() {
     {
-        std::lock_guard guard(m_soundFonts.lock());
+        SoundFontCache::Guard guard(m_soundFonts);
         stopLocked();
     }
     if (m_settings)
@@ -86,7 +77,7 @@ bool MidiRenderer::startLocked() {
     m_synth = new_fluid_synth(m_settings);
     if (!m_synth)
         return false;
-    m_soundFontAdded = m_soundFonts.addTo(m_synth);
+    m_soundFontAdded = m_soundFonts.addToLocked(m_synth);
     if (!m_soundFontAdded)
         return false;
     m_player = new_fluid_player(m_synth);
@@ -106,7 +97,7 @@ void MidiRenderer::stopLocked() {
     if (m_synth) {
         // Off the stack first: deleting a synthesizer deletes every soundfont on it.
         if (m_soundFontAdded)
-            m_soundFonts.removeFrom(m_synth);
+            m_soundFonts.removeFromLocked(m_synth);
         delete_fluid_synth(m_synth);
         m_synth = nullptr;
     }
@@ -119,7 +110,7 @@ void MidiRenderer::updateEndLocked() {
         const bool lastTickReached =
             fluid_player_get_current_tick(m_player) >= static_cast<int>(m_summary.lastEventTick);
         const auto expectedFrames =
-            static_cast<std::uint64_t>(m_summary.lastEventMs * kSampleRate / 1000.0);
+            static_cast<std::uint64_t>(m_summary.lastEventMs * kOutputRate / 1000.0);
         if (playerDone || lastTickReached || m_frames >= expectedFrames + kEventsGraceFrames) {
             m_eventsDone = true;
             m_eventsDoneFrame = m_frames;
@@ -133,13 +124,13 @@ void MidiRenderer::updateEndLocked() {
     }
 }
 
-std::size_t MidiRenderer::render(float* interleavedStereo, std::size_t frames) {
-    std::lock_guard guard(m_soundFonts.lock());
+std::size_t MidiRenderer::read(float* interleavedStereo, std::size_t frames) {
+    SoundFontCache::Guard guard(m_soundFonts);
     std::size_t written = 0;
     while (written < frames && !m_ended) {
         const std::size_t block = std::min(kBlockFrames, frames - written);
-        float* out = interleavedStereo + written * kChannels;
-        fluid_synth_write_float(m_synth, static_cast<int>(block), out, 0, kChannels, out, 1, kChannels);
+        float* out = interleavedStereo + written * kOutputChannels;
+        fluid_synth_write_float(m_synth, static_cast<int>(block), out, 0, kOutputChannels, out, 1, kOutputChannels);
         written += block;
         m_frames += block;
         updateEndLocked();
@@ -147,29 +138,35 @@ std::size_t MidiRenderer::render(float* interleavedStereo, std::size_t frames) {
     return written;
 }
 
-void MidiRenderer::rewind() {
-    std::lock_guard guard(m_soundFonts.lock());
+bool MidiRenderer::rewind() {
+    SoundFontCache::Guard guard(m_soundFonts);
     // A new synthesizer rather than a reset one: a reset leaves the reverb and chorus ringing
     // with the old position's sound. With the soundfont already loaded this costs little.
     stopLocked();
     if (!startLocked()) {
         stopLocked();
         m_ended = true;
+        return false;
     }
+    return true;
 }
 
 bool MidiRenderer::ended() const {
-    std::lock_guard guard(m_soundFonts.lock());
+    SoundFontCache::Guard guard(m_soundFonts);
     return m_ended;
 }
 
 std::uint64_t MidiRenderer::positionMs() const {
-    std::lock_guard guard(m_soundFonts.lock());
-    return m_frames * 1000 / kSampleRate;
+    SoundFontCache::Guard guard(m_soundFonts);
+    return m_frames * 1000 / kOutputRate;
 }
 
 std::uint64_t MidiRenderer::lengthMs() const {
     return static_cast<std::uint64_t>(m_summary.lastEventMs);
+}
+
+std::int64_t MidiRenderer::lengthFrames() const {
+    return static_cast<std::int64_t>(lengthMs()) * kOutputRate / 1000;
 }
 
 } // namespace zuvelo::mci

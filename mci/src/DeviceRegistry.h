@@ -2,18 +2,13 @@
 
 #include "PlaybackChannel.h"
 
+#include <chrono>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 
 namespace zuvelo::mci {
-
-// The kinds of device; the file name's tail picks one.
-enum class DeviceKind { WaveAudio, Sequencer, MpegVideo };
-
-// The device kind for a file name: lower-cased, a name ending in "wav" is waveaudio, in "mid" or
-// "midi" a sequencer, anything else mpegvideo. No dot is needed before the tail.
-DeviceKind deviceKindFor(const std::string& fileName);
 
 // The open devices, by name exactly as written in the commands (quotes included).
 //
@@ -24,10 +19,10 @@ class DeviceRegistry {
 public:
     static DeviceRegistry& instance();
 
-    // Opens filePath as deviceName. Returns 0, MCIERR_DEVICE_OPEN when the name is open already
-    // (that device is left alone), MCIERR_FILE_NOT_FOUND, or the kind's error for a file that does
-    // not decode (MCIERR_INVALID_FILE for waveaudio and sequencer, MCIERR_INTERNAL for mpegvideo).
-    // Nothing stays open after a failure.
+    // Opens filePath as deviceName, as the device kind its name picks (deviceKindFor). Returns 0,
+    // MCIERR_DEVICE_OPEN when the name is open already (that device is left alone),
+    // MCIERR_FILE_NOT_FOUND, undecodableError(kind) for a file that does not decode, or
+    // MCIERR_INTERNAL when no sound output opens. Nothing stays open after a failure.
     unsigned long open(const std::string& deviceName, const std::string& filePath);
 
     // The open device of that name, or null.
@@ -39,9 +34,18 @@ public:
     // Closes every device.
     void closeAll();
 
+    // Diagnostics: microseconds from the start of deviceName's open to the first frame the output
+    // took of it; -1 when it has not played yet or is not open.
+    std::int64_t firstSampleMicros(const std::string& deviceName) const;
+
 private:
+    struct Device {
+        std::unique_ptr<PlaybackChannel> channel;
+        std::chrono::steady_clock::time_point openStarted; // for the diagnostics only
+    };
+
     DeviceRegistry() = default;
-    std::map<std::string, std::unique_ptr<PlaybackChannel>> m_devices;
+    std::map<std::string, Device> m_devices;
 };
 
 } // namespace zuvelo::mci

@@ -17,10 +17,10 @@ constexpr std::size_t kFirstChunkFrames = 4096;
 
 } // namespace
 
-PlaybackChannel::PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output,
-                                 std::chrono::steady_clock::time_point openedAt)
-    : m_source(std::move(source)), m_output(output), m_lengthFrames(m_source->lengthFrames()), m_openedAt(openedAt)
+PlaybackChannel::PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output)
+    : m_source(std::move(source)), m_output(output), m_lengthFrames(m_source->lengthFrames())
 {
+    m_status.lengthFrames = m_lengthFrames;
     // Decode the first chunk here, before play can come: the first callback after play then
     // finds sound, not an empty ring.
     std::vector<float> chunk(kFirstChunkFrames * kOutputChannels);
@@ -96,71 +96,91 @@ void PlaybackChannel::decodeLoop(bool sourceEnded)
     }
 }
 
-void PlaybackChannel::mixInto(float* out, float* scratch, std::size_t frames)
+std::size_t PlaybackChannel::fill(float* interleavedStereo, std::size_t frames)
 {
     if (m_finished.load(std::memory_order_relaxed))
-        return;
-    std::size_t got = m_ring.read(scratch, frames);
+        return 0;
+    std::size_t got = m_ring.read(interleavedStereo, frames);
+    bool ranDry = false;
+    bool endTaken = false;
     if (got < frames) {
         // Read the end flag first: everything the decoder wrote before setting it is then visible.
         const bool endWritten = m_endWritten.load(std::memory_order_acquire);
-        got += m_ring.read(scratch + got * kOutputChannels, frames - got);
-        if (got < frames) {
-            if (endWritten)
-                m_finished.store(true, std::memory_order_release);
-            else if (m_playedFrames.load(std::memory_order_relaxed) + std::int64_t(got) > 0)
-                countUnderrun(); // ran dry in the middle; right after a seek it is still starting
-        }
+        got += m_ring.read(interleavedStereo + got * kOutputChannels, frames - got);
+        ranDry = got < frames;
+        endTaken = ranDry && endWritten;
     }
-    for (std::size_t i = 0; i < got * kOutputChannels; ++i)
-        out[i] += scratch[i];
-    if (got > 0) {
-        m_playedFrames.fetch_add(std::int64_t(got), std::memory_order_relaxed);
-        if (m_firstSampleMicros.load(std::memory_order_relaxed) < 0) {
-            const auto elapsed = std::chrono::steady_clock::now() - m_openedAt;
-            m_firstSampleMicros.store(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count(),
-                                      std::memory_order_relaxed);
+    {
+        std::lock_guard lock(m_statusMutex);
+        // Ran dry in the middle; right after a seek it is still starting.
+        if (ranDry && !endTaken && m_status.positionFrames + std::int64_t(got) > 0)
+            countUnderrun();
+        m_status.positionFrames += std::int64_t(got);
+        if (got > 0 && !m_firstFrameTakenAt)
+            m_firstFrameTakenAt = std::chrono::steady_clock::now();
+        if (endTaken) {
+            m_status.mode = PlayMode::Stopped;
+            m_status.lengthFrames = m_status.positionFrames; // the end is where it actually was
+            m_finished.store(true, std::memory_order_release);
         }
     }
     if (m_ring.filledFrames() < kLowWaterFrames && !m_endWritten.load(std::memory_order_relaxed) &&
         !m_wakeRequested.exchange(true, std::memory_order_seq_cst))
         m_wake.release();
+    return got;
 }
 
 unsigned long PlaybackChannel::play()
 {
-    if (m_mode == PlayMode::Playing)
-        return 0;
-    if (m_finished.load(std::memory_order_acquire)) {
-        m_mode = PlayMode::Stopped; // at the end: nothing to play
-        return 0;
+    PlayMode before;
+    {
+        std::lock_guard lock(m_statusMutex);
+        before = m_status.mode;
+        if (before == PlayMode::Playing)
+            return 0;
+        if (m_finished.load(std::memory_order_relaxed)) {
+            m_status.mode = PlayMode::Stopped; // at the end: nothing to play
+            return 0;
+        }
+        // Before attaching: from then on the callback may reach the end and stop it at once.
+        m_status.mode = PlayMode::Playing;
     }
     const unsigned long error = m_output.attach(this);
-    if (error != 0)
-        return error;
-    m_mode = PlayMode::Playing;
-    return 0;
+    if (error != 0) {
+        std::lock_guard lock(m_statusMutex);
+        m_status.mode = before;
+    }
+    return error;
 }
 
 void PlaybackChannel::pause()
 {
     m_output.detach(this);
-    m_mode = PlayMode::Paused;
+    std::lock_guard lock(m_statusMutex);
+    // The end may have come just before the detach: a finished channel is stopped.
+    m_status.mode = m_finished.load(std::memory_order_relaxed) ? PlayMode::Stopped : PlayMode::Paused;
 }
 
 void PlaybackChannel::stop()
 {
     m_output.detach(this);
-    m_mode = PlayMode::Stopped;
+    std::lock_guard lock(m_statusMutex);
+    m_status.mode = PlayMode::Stopped;
 }
 
 void PlaybackChannel::seekToStart()
 {
     // Detached, the callback no longer reads the ring, so this thread may act as its consumer.
     m_output.detach(this);
-    m_mode = PlayMode::Stopped;
-    if (m_playedFrames.load(std::memory_order_relaxed) == 0 && !m_finished.load(std::memory_order_relaxed))
-        return; // nothing has been consumed: the ring already starts at the first frame
+    {
+        std::lock_guard lock(m_statusMutex);
+        m_status.mode = PlayMode::Stopped;
+        if (m_status.positionFrames == 0 && !m_finished.load(std::memory_order_relaxed))
+            return; // nothing has been consumed: the ring already starts at the first frame
+        m_status.positionFrames = 0;
+        m_status.lengthFrames = m_lengthFrames;
+        m_finished.store(false, std::memory_order_relaxed);
+    }
     {
         std::lock_guard lock(m_mutex);
         ++m_generation;
@@ -168,29 +188,19 @@ void PlaybackChannel::seekToStart()
         m_ring.discard();
         m_endWritten.store(false, std::memory_order_relaxed);
     }
-    m_finished.store(false, std::memory_order_relaxed);
-    m_playedFrames.store(0, std::memory_order_relaxed);
     m_wake.release();
 }
 
-ChannelSnapshot PlaybackChannel::snapshot()
+ChannelSnapshot PlaybackChannel::snapshot() const
 {
-    if (m_mode == PlayMode::Playing && m_finished.load(std::memory_order_acquire)) {
-        m_output.detach(this);
-        m_mode = PlayMode::Stopped;
-    }
-    ChannelSnapshot snapshot;
-    snapshot.mode = m_mode;
-    snapshot.positionFrames = m_playedFrames.load(std::memory_order_relaxed);
-    snapshot.lengthFrames = m_lengthFrames;
-    if (m_finished.load(std::memory_order_acquire))
-        snapshot.lengthFrames = snapshot.positionFrames; // the end is where it actually was
-    return snapshot;
+    std::lock_guard lock(m_statusMutex);
+    return m_status;
 }
 
-std::int64_t PlaybackChannel::firstSampleMicros() const
+std::optional<std::chrono::steady_clock::time_point> PlaybackChannel::firstFrameTakenAt() const
 {
-    return m_firstSampleMicros.load(std::memory_order_relaxed);
+    std::lock_guard lock(m_statusMutex);
+    return m_firstFrameTakenAt;
 }
 
 } // namespace zuvelo::mci

@@ -1,6 +1,6 @@
 // mciGetErrorString: an English sentence for each error code the layer returns.
 
-#include "mci.h"
+#include "mci/mci.h"
 
 #include <algorithm>
 #include <cstring>

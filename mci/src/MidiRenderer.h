@@ -1,6 +1,8 @@
 #pragma once
 
+#include "FrameSource.h"
 #include "MidiFileScan.h"
+#include "OpenResult.h"
 #include "SoundFont.h"
 
 #include <cstddef>
@@ -13,8 +15,8 @@ typedef struct _fluid_player_t fluid_player_t;
 
 namespace zuvelo::mci {
 
-// Turns a Standard MIDI File into 48,000 Hz stereo 32-bit float frames, on demand, through
-// FluidSynth with the process's shared soundfont (SoundFontCache).
+// The sequencer device: a Standard MIDI File rendered into the output's 48,000 Hz stereo float
+// frames, on demand, through FluidSynth with the process's shared soundfont (SoundFontCache).
 //
 // The piece ends when its last MIDI event has been played and the notes still sounding have had
 // at most kTailFrames to die away (less once no voice sounds any more); then every sound is cut.
@@ -23,37 +25,38 @@ namespace zuvelo::mci {
 // FluidSynth's player is driven by the rendered samples, not by a clock, so rendering faster
 // than real time keeps the tempo.
 //
-// Threads: open() and the destructor on any thread; render(), rewind(), ended(), positionMs() and
-// lengthMs() from one thread at a time, which may change over the renderer's life (every call
-// takes the soundfont cache's lock). Never call them from the sound output's callback: render()
-// can read samples from the soundfont file when a piece selects a new instrument.
-class MidiRenderer {
+// Threads: open() and the destructor on any thread; then the FrameSource contract, with ended(),
+// positionMs() and lengthMs() as further reads of that one thread at a time, which may change
+// over the renderer's life (every call takes the soundfont cache's lock). Never read from the
+// sound output's callback: read() can read samples from the soundfont file when a piece selects a
+// new instrument.
+class MidiRenderer final : public FrameSource {
 public:
-    static constexpr int kSampleRate = 48000;
-    static constexpr int kChannels = 2;
     // At most one second of dying away after the last event.
-    static constexpr std::uint64_t kTailFrames = kSampleRate;
+    static constexpr std::uint64_t kTailFrames = kOutputRate;
     // Files bigger than this are not MIDI files anybody wrote; refusing them keeps a misnamed
     // video from being read into memory whole.
     static constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
 
-    // Opens path for playing from position 0. On failure returns nullptr and sets error:
-    // MCIERR_FILE_NOT_FOUND for a missing file, MCIERR_INVALID_FILE for a folder, an unreadable,
-    // empty or malformed file, and also when no soundfont can be loaded (which the soundfont cache
-    // reports once on stderr). The soundfont is loaded on the first successful call only.
-    static std::unique_ptr<MidiRenderer> open(const std::string& path, unsigned long& error,
-                                              SoundFontCache& soundFonts = SoundFontCache::shared());
-    ~MidiRenderer();
+    // Opens path, a regular file (the device registry has checked that it is one), for playing
+    // from position 0. Fails with MCIERR_INVALID_FILE for a file that cannot be read, is too big
+    // or is not a Standard MIDI File the player reads, and also when no soundfont can be loaded
+    // (which the soundfont cache reports once on stderr). The soundfont is loaded on the first
+    // successful call only.
+    static OpenResult<MidiRenderer> open(const std::string& path,
+                                         SoundFontCache& soundFonts = SoundFontCache::shared());
+    ~MidiRenderer() override;
     MidiRenderer(const MidiRenderer&) = delete;
     MidiRenderer& operator=(const MidiRenderer&) = delete;
 
-    // Renders up to frames frames (frames * 2 floats, left then right) into interleavedStereo
-    // and returns how many were written. Fewer than asked, 0 included, only once the piece has
-    // ended; every later call returns 0 until rewind().
-    std::size_t render(float* interleavedStereo, std::size_t frames);
-
+    // Fewer frames than asked, 0 included, only once the piece has ended; every later call
+    // returns 0 until rewind().
+    std::size_t read(float* interleavedStereo, std::size_t frames) override;
     // Back to position 0: all sounds off, the player at the first tick, end detection reset.
-    void rewind();
+    // False when the synthesizer cannot be started again; the piece has then ended.
+    bool rewind() override;
+    // Up to the last event; the dying away after it (at most a second) is not counted.
+    std::int64_t lengthFrames() const override;
 
     bool ended() const;
     // Milliseconds rendered since open or the last rewind.

@@ -9,17 +9,18 @@
 
 namespace zuvelo::mci {
 
-class PlaybackChannel;
+class MixSource;
 
 // The one sound output of the process: an SDL2 audio device at 48,000 Hz, stereo, 32-bit float,
-// opened on first use and kept open until the process ends, mixing every attached channel.
+// opened on first use and kept open until the process ends, mixing every attached source.
 //
 // SDL picks the driver (SDL_AUDIODRIVER is honoured). When no device opens, the output falls back
 // to SDL's "dummy" driver and says so once on stderr, so that everything else works the same.
 //
-// Threads: open(), attach() and detach() from the user-interface thread (or a channel's
-// destructor there). The callback runs on SDL's audio thread: it takes the channel lock only to
-// copy from the channels' rings, never allocates, logs or waits on anything else.
+// Threads: open(), attach() and detach() from the user-interface thread (or a source's
+// destructor there). The callback runs on SDL's audio thread: it holds the sources' lock while the
+// sources fill its buffer, and never allocates, logs or waits on anything else. Lock order: this
+// lock, then whatever lock a source takes in fill().
 class SoundOutput {
 public:
     static SoundOutput& instance();
@@ -28,17 +29,18 @@ public:
     // dummy driver works.
     unsigned long open();
 
-    // Starts mixing channel (opening the output if needed). Returns 0 or an MCIERR_... code.
-    unsigned long attach(PlaybackChannel* channel);
-    // Stops mixing channel. When it returns, the callback no longer touches the channel.
-    void detach(PlaybackChannel* channel);
+    // Starts mixing source (opening the output if needed), until it is detached or finished.
+    // Returns 0 or an MCIERR_... code.
+    unsigned long attach(MixSource* source);
+    // Stops mixing source. When it returns, the callback no longer touches the source.
+    void detach(MixSource* source);
 
     // The driver SDL opened, empty before the first open. User-interface thread.
     const std::string& driverName() const { return m_driverName; }
     // The callback's buffer size in frames, 0 before the first open.
     int bufferFrames() const { return m_bufferFrames; }
 
-    // Closes the SDL device after every channel has gone; for the process's exit.
+    // Closes the SDL device after every source has gone; for the process's exit.
     void shutDown();
 
 private:
@@ -51,12 +53,12 @@ private:
     std::string m_driverName;
     int m_bufferFrames = 0;
 
-    std::mutex m_channelsMutex; // held by the callback for the copy only
-    std::vector<PlaybackChannel*> m_channels;
+    std::mutex m_sourcesMutex; // held by the callback while the sources fill
+    std::vector<MixSource*> m_sources;
     std::vector<float> m_scratch; // the callback's copy buffer, sized at open
 };
 
-// Counts one underrun: a playing channel whose ring ran dry before its end. Any thread.
+// Counts one underrun: a playing source that ran dry before its end. Any thread.
 void countUnderrun();
 
 } // namespace zuvelo::mci

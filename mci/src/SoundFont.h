@@ -30,9 +30,11 @@ std::string chooseSoundFontFile(const std::string& folder);
 // samples are read when a channel selects it, that is while rendering.
 //
 // Because the loaded soundfont keeps per-sample reference counts that every synthesizer using it
-// updates, all calls into those synthesizers must hold lock(). The renderers do so.
+// updates, all calls into those synthesizers must hold the cache's lock, through a Guard. The
+// renderers do so; the functions that need it held end in "Locked".
 //
-// Threads: any thread; everything is serialised by lock(). shared() lives until the process ends.
+// Threads: any thread; everything is serialised by the cache's lock. shared() lives until the
+// process ends.
 class SoundFontCache {
 public:
     SoundFontCache();
@@ -46,19 +48,29 @@ public:
     // The folder searched first for a soundfont. Takes effect only while nothing is loaded yet.
     void setFolder(const std::string& folder);
 
+    // Holds the cache's lock while alive.
+    class Guard {
+    public:
+        explicit Guard(SoundFontCache& cache) : m_hold(cache.m_lock) {}
+
+    private:
+        std::lock_guard<std::mutex> m_hold;
+    };
+
     // Adds the soundfont to synth's stack, loading it first if this is the first call. When the
     // chosen file does not load, the default soundfont is loaded instead, and that is said once on
     // stderr. Returns false when no soundfont file exists or none loads; a later call tries again.
-    // The caller holds lock().
-    bool addTo(fluid_synth_t* synth);
-    // Takes the soundfont off synth's stack again; call before deleting synth. Holds lock().
-    void removeFrom(fluid_synth_t* synth);
-
-    std::mutex& lock() { return m_lock; }
+    // The caller holds a Guard.
+    bool addToLocked(fluid_synth_t* synth);
+    // Takes the soundfont off synth's stack again; call before deleting synth. The caller holds a
+    // Guard.
+    void removeFromLocked(fluid_synth_t* synth);
 
     // How many times a soundfont file has been loaded successfully, and which one.
     int loadCount() const;
     std::string loadedPath() const;
+    // The loaded file, or while none is loaded the one the folder would give (chooseSoundFontFile).
+    std::string soundFontFile() const;
 
 private:
     bool loadLocked();
@@ -78,7 +90,8 @@ private:
 // demand, no memory locking. The caller deletes them after the synthesizer.
 fluid_settings_t* newRendererSettings();
 
-// Sends FluidSynth's messages nowhere, except errors and panics, which go to stderr. Idempotent.
+// Sends FluidSynth's messages nowhere, except errors and panics, which go to stderr with the
+// layer's "mci:" prefix. Idempotent.
 void quietFluidSynthLog();
 
 } // namespace zuvelo::mci

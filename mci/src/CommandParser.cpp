@@ -1,6 +1,6 @@
 #include "CommandParser.h"
 
-#include "mci.h"
+#include "mci/mci.h"
 
 #include <array>
 #include <vector>

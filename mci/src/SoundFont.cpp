@@ -1,12 +1,14 @@
 #include "SoundFont.h"
 
+#include "FrameSource.h"
 #include "SoundFontFile.h"
-#include "mci.h"
+
+#include "common/AsciiText.h"
+#include "mci/mci.h"
 
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -16,8 +18,6 @@ namespace zuvelo::mci {
 
 namespace {
 
-// The rate of the layer's one sound output; synthesizers render straight at it.
-constexpr double kOutputRate = 48000.0;
 // The bank General MIDI's percussion channel selects.
 constexpr int kDrumBank = 128;
 
@@ -28,10 +28,8 @@ bool isRegularFile(const std::filesystem::path& path) {
 
 // "*.sf2" in any letter case, as a soundfont copied from another system may be named "GM.SF2".
 bool hasSf2Extension(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".sf2";
+    // The extension is everything from the name's last dot, so ending in ".sf2" is being ".sf2".
+    return endsWithIgnoringAsciiCase(path.extension().string(), ".sf2");
 }
 
 // Set while a soundfont is tried, on the thread trying it.
@@ -40,7 +38,7 @@ thread_local bool g_quietLog = false;
 void logToStderr(int level, const char* message, void*) {
     if (g_quietLog)
         return;
-    std::fprintf(stderr, "fluidsynth %s: %s\n", level == FLUID_PANIC ? "panic" : "error", message);
+    std::fprintf(stderr, "mci: fluidsynth %s: %s\n", level == FLUID_PANIC ? "panic" : "error", message);
 }
 
 } // namespace
@@ -81,7 +79,8 @@ fluid_settings_t* newRendererSettings() {
     fluid_settings_t* settings = new_fluid_settings();
     if (!settings)
         return nullptr;
-    fluid_settings_setnum(settings, "synth.sample-rate", kOutputRate);
+    // Synthesizers render straight at the rate of the layer's one sound output.
+    fluid_settings_setnum(settings, "synth.sample-rate", double(kOutputRate));
     fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
     // Locking a soundfont's samples into memory needs privileges we do not have and buys nothing.
     fluid_settings_setint(settings, "synth.lock-memory", 0);
@@ -190,13 +189,13 @@ bool SoundFontCache::loadFileLocked(const std::string& path) {
     return true;
 }
 
-bool SoundFontCache::addTo(fluid_synth_t* synth) {
+bool SoundFontCache::addToLocked(fluid_synth_t* synth) {
     if (!loadLocked())
         return false;
     return fluid_synth_add_sfont(synth, m_soundFont) != FLUID_FAILED;
 }
 
-void SoundFontCache::removeFrom(fluid_synth_t* synth) {
+void SoundFontCache::removeFromLocked(fluid_synth_t* synth) {
     if (m_soundFont)
         fluid_synth_remove_sfont(synth, m_soundFont);
 }
@@ -209,6 +208,11 @@ int SoundFontCache::loadCount() const {
 std::string SoundFontCache::loadedPath() const {
     std::lock_guard guard(m_lock);
     return m_loadedPath;
+}
+
+std::string SoundFontCache::soundFontFile() const {
+    std::lock_guard guard(m_lock);
+    return m_loadedPath.empty() ? chooseSoundFontFile(m_folder) : m_loadedPath;
 }
 
 } // namespace zuvelo::mci

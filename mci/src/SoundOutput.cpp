@@ -1,10 +1,11 @@
 #include "SoundOutput.h"
 
-#include "Diagnostics.h"
 #include "FrameSource.h"
-#include "PlaybackChannel.h"
+#include "MixSource.h"
 #include "SampleGuard.h"
-#include "mci.h"
+
+#include "mci/Diagnostics.h"
+#include "mci/mci.h"
 
 #include <SDL.h>
 
@@ -78,28 +79,28 @@ unsigned long SoundOutput::open()
     m_driverName = driver != nullptr ? driver : "";
     m_bufferFrames = obtained.samples;
     {
-        std::lock_guard lock(m_channelsMutex);
+        std::lock_guard lock(m_sourcesMutex);
         m_scratch.assign(std::size_t(obtained.samples) * kOutputChannels, 0.0f);
-        m_channels.reserve(16);
+        m_sources.reserve(16);
     }
     SDL_PauseAudioDevice(m_device, 0);
     return 0;
 }
 
-unsigned long SoundOutput::attach(PlaybackChannel* channel)
+unsigned long SoundOutput::attach(MixSource* source)
 {
     if (const unsigned long error = open(); error != 0)
         return error;
-    std::lock_guard lock(m_channelsMutex);
-    if (std::find(m_channels.begin(), m_channels.end(), channel) == m_channels.end())
-        m_channels.push_back(channel);
+    std::lock_guard lock(m_sourcesMutex);
+    if (std::find(m_sources.begin(), m_sources.end(), source) == m_sources.end())
+        m_sources.push_back(source);
     return 0;
 }
 
-void SoundOutput::detach(PlaybackChannel* channel)
+void SoundOutput::detach(MixSource* source)
 {
-    std::lock_guard lock(m_channelsMutex);
-    m_channels.erase(std::remove(m_channels.begin(), m_channels.end(), channel), m_channels.end());
+    std::lock_guard lock(m_sourcesMutex);
+    m_sources.erase(std::remove(m_sources.begin(), m_sources.end(), source), m_sources.end());
 }
 
 void SoundOutput::shutDown()
@@ -120,19 +121,27 @@ void SoundOutput::callback(void* self, std::uint8_t* stream, int length)
 void SoundOutput::mix(float* out, std::size_t frames)
 {
     std::fill(out, out + frames * kOutputChannels, 0.0f);
-    std::lock_guard lock(m_channelsMutex);
+    std::lock_guard lock(m_sourcesMutex);
     const std::size_t step = m_scratch.size() / kOutputChannels;
     if (step == 0)
         return;
     // SDL may ask for more than the size it announced; mix in pieces the scratch holds.
     for (std::size_t done = 0; done < frames; done += step) {
         const std::size_t n = std::min(step, frames - done);
-        for (PlaybackChannel* channel : m_channels)
-            channel->mixInto(out + done * kOutputChannels, m_scratch.data(), n);
+        float* const piece = out + done * kOutputChannels;
+        for (MixSource* source : m_sources) {
+            const std::size_t filled = source->fill(m_scratch.data(), n);
+            for (std::size_t i = 0; i < filled * kOutputChannels; ++i)
+                piece[i] += m_scratch[i];
+        }
     }
-    // Each channel is within full scale already; only a sum of two (a track change) can leave it.
-    if (m_channels.size() > 1)
+    // Each source is within full scale already; only a sum of two (a track change) can leave it.
+    if (m_sources.size() > 1)
         guardSamples(out, frames * kOutputChannels);
+    // A finished source is asked no more (erasing never allocates).
+    m_sources.erase(std::remove_if(m_sources.begin(), m_sources.end(),
+                                   [](const MixSource* source) { return source->finished(); }),
+                    m_sources.end());
 }
 
 } // namespace zuvelo::mci
