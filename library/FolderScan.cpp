@@ -1,5 +1,7 @@
 #include "FolderScan.h"
 
+#include "common/AsciiText.h"
+
 #include "NaturalOrder.h"
 
 #include <algorithm>
@@ -97,18 +99,11 @@ DirHandle openSubfolder(int topFd, const char* name)
 
 bool isPlayableName(std::string_view name)
 {
-    // Compare the tail lower-cased, ASCII only: the suffixes are ASCII, and lowering other bytes
-    // could only turn a non-matching name into a matching one by accident.
-    const auto endsWith = [&](std::string_view suffix) {
-        if (name.size() < suffix.size())
-            return false;
-        const std::string_view tail = name.substr(name.size() - suffix.size());
-        return std::equal(tail.begin(), tail.end(), suffix.begin(), [](char c, char s) {
-            return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == s;
-        });
-    };
-    return endsWith("wav") || endsWith("wma") || endsWith("mp3") || endsWith("mp2") || endsWith("mid")
-        || endsWith("midi");
+    for (const std::string_view suffix : {"wav", "wma", "mp3", "mp2", "mid", "midi"}) {
+        if (endsWithIgnoringAsciiCase(name, suffix))
+            return true;
+    }
+    return false;
 }
 
 std::int64_t scanFolders(PlayerState& state, const std::function<void()>& yieldToEvents)
