@@ -5,6 +5,7 @@
 #include "player/PlayerState.h"
 
 #include <functional>
+#include <string>
 
 namespace zuvelo {
 
@@ -20,6 +21,10 @@ struct PlayerContext {
     // reaches nmax every track has failed, and the monitor stops passing over until the user
     // presses a transport button or picks a mode menu item, so a folder of bad files cannot spin.
     std::int64_t unopenedInRow = 0;
+
+    // The reply to the monitor's last "status ... mode" query: what the desktop's media service
+    // reports as the playback status.
+    std::string lastStatusReply{};
 
     // Set by shut-down; from then on no handler does anything.
     bool ending = false;
