@@ -12,7 +12,8 @@ packages=(
   fonts-ipafont-gothic
   libgtest-dev
   ffmpeg
-  libglib2.0-bin # gio: the tests start the desktop entry with it, as a desktop would
+  libglib2.0-bin # gio: the tests start the desktop entry with it, as a desktop would; gdbus
+  dbus-daemon playerctl # the media service's tests: a private session bus and a real client
 )
 packages+=("$@")
 
