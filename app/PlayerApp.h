@@ -32,15 +32,33 @@ public:
     Form1& window() { return *m_form; }
     PlayerState& state() { return *m_state; }
     PlayerContext& context() { return m_ctx; }
+    // The events the window forwards to: other controllers of the player send theirs here too.
+    FormEvents& events() { return m_handlers; }
+
+    // Runs afterTick after every tick of the playback monitor (empty: none), to read the state the
+    // tick left.
+    void setAfterTick(std::function<void()> afterTick) { m_handlers.afterTick = std::move(afterTick); }
 
 private:
+    class TickObservedHandlers final : public PlayerHandlers {
+    public:
+        using PlayerHandlers::PlayerHandlers;
+        void timer1Timer() override
+        {
+            PlayerHandlers::timer1Timer();
+            if (afterTick)
+                afterTick();
+        }
+        std::function<void()> afterTick;
+    };
+
     void reportListFailure(const std::string& reason);
 
     std::string m_programFolder;
     std::unique_ptr<PlayerState> m_state; // large (the fixed track table): kept off the stack
     std::unique_ptr<Form1> m_form;
     PlayerContext m_ctx;
-    PlayerHandlers m_handlers;
+    TickObservedHandlers m_handlers;
 };
 
 } // namespace zuvelo

@@ -3,6 +3,7 @@
 #include "DisplayFallback.h"
 #include "InstanceLock.h"
 #include "MciMediaControl.h"
+#include "MprisService.h"
 #include "PlayerApp.h"
 #include "ProgramFolder.h"
 #include "SignalCloser.h"
@@ -88,6 +89,11 @@ int runProgram(int argc, char** argv)
         return 0;
     reportSoundSetup();
     player.window().show();
+    // The desktop's media keys and panels, once the window is up. Without a session bus the
+    // player runs as it would without them.
+    MprisService mediaKeys(player);
+    if (const auto failure = mediaKeys.start())
+        std::fprintf(stderr, "zuvelo: media keys are unavailable: %s\n", failure->c_str());
     return app.exec();
 }
 

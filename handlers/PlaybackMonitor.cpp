@@ -62,6 +62,7 @@ void timer1Timer(PlayerContext& ctx)
 
     takeModeFromCombo1(ctx);
     const unsigned long statusResult = sendCommand(ctx.media, statusModeCommand(s.SoundFile), replyA);
+    ctx.lastStatusReply = replyA.text();
     showStatusInCaption(ctx.form, replyA.text());
     const auto now = ctx.now();
     recordStatus(ctx, statusResult, now);

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 namespace zuvelo {
 
@@ -38,6 +39,10 @@ struct PlayerContext {
     Clock::time_point lastSlowTry{};
     // The monitor's clock; tests put their own in its place.
     std::function<Clock::time_point()> now = [] { return Clock::now(); };
+
+    // The reply to the monitor's last "status ... mode" query: what the desktop's media service
+    // reports as the playback status.
+    std::string lastStatusReply{};
 
     // Set by shut-down; from then on no handler does anything.
     bool ending = false;

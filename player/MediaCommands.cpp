@@ -10,5 +10,7 @@ std::string stopCommand(const std::string& soundFile) { return "stop " + soundFi
 std::string seekToStartCommand(const std::string& soundFile) { return "seek " + soundFile + " to start"; }
 std::string closeCommand(const std::string& soundFile) { return "close " + soundFile; }
 std::string statusModeCommand(const std::string& soundFile) { return "status " + soundFile + " mode"; }
+std::string statusLengthCommand(const std::string& soundFile) { return "status " + soundFile + " length"; }
+std::string statusPositionCommand(const std::string& soundFile) { return "status " + soundFile + " position"; }
 
 } // namespace zuvelo

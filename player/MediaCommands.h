@@ -15,6 +15,9 @@ std::string stopCommand(const std::string& soundFile);          // "stop " + sou
 std::string seekToStartCommand(const std::string& soundFile);   // "seek " + soundFile + " to start"
 std::string closeCommand(const std::string& soundFile);         // "close " + soundFile
 std::string statusModeCommand(const std::string& soundFile);    // "status " + soundFile + " mode"
+// Asked only by the desktop's media service; the layer answers in milliseconds.
+std::string statusLengthCommand(const std::string& soundFile);   // "status " + soundFile + " length"
+std::string statusPositionCommand(const std::string& soundFile); // "status " + soundFile + " position"
 
 // Capacity of every reply field the handlers pass.
 inline constexpr unsigned kReplyFieldLength = 255;

@@ -12,8 +12,9 @@ packages=(
   fonts-ipafont-gothic
   libgtest-dev
   ffmpeg
-  libglib2.0-bin # gio: the tests start the desktop entry with it, as a desktop would
+  libglib2.0-bin # gio: the tests start the desktop entry with it, as a desktop would; gdbus
   xvfb # a private X server: the tests take one away from a running player
+  dbus-daemon playerctl # the media service's tests: a private session bus and a real client
 )
 packages+=("$@")
 

@@ -13,13 +13,16 @@
 # the threads' run time from /proc/PID/task/*/schedstat (nanoseconds), over SECONDS, scaled to a
 # minute. Each process runs 3 s before its window starts.
 #
+# The program is measured twice in turn: with the desktop's media service off (no session bus) and
+# on (a private session bus).
+#
 # Usage: bench/app/idle.sh [SECONDS]       (default 30)
 # Goal: under 0.15 s a minute.
 source "$(dirname "$0")/common.sh"
 seconds=${1:-30}
 
 if [ -z "${ZUVELO_IDLE_INNER:-}" ]; then
-  need_packages ffmpeg xvfb xauth xdotool
+  need_packages ffmpeg xvfb xauth xdotool dbus-daemon
   build_targets zuvelo_idle_window
   ZUVELO_IDLE_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$seconds"
 fi
@@ -59,32 +62,63 @@ read -r ref_ticks ref_ns < <(measure "$reference")
 kill -TERM "$reference"
 wait "$reference" || true
 
-# The program, paused by a click.
-printf '1,0\r\n' > "$program/muini.dat"
-SDL_AUDIODRIVER=dummy "$program/zuvelo" > "$work/program.log" 2>&1 &
-pid=$!
-finish() { kill -TERM "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
+# The program, paused by a click, with the desktop's media service off ($1 = off: no session bus
+# at all, so the service is never registered) or on ($1 = on: a private session bus of this script's).
+# Leaves "<ticks-based s/min> <schedstat-based s/min>" in result.
+measure_program() {
+  local address=unix:path=$work/no-bus
+  if [ "$1" = on ]; then
+    printf '%s\n' '<busconfig><type>session</type><listen>unix:path='"$work"'/bus</listen><auth>EXTERNAL</auth>' \
+      '<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>' \
+      '<allow own="*"/></policy></busconfig>' > "$work/bus.conf"
+    dbus-daemon --nofork --config-file="$work/bus.conf" > "$work/bus.log" 2>&1 &
+    bus=$!
+    for _ in $(seq 1 100); do [ -S "$work/bus" ] && break; sleep 0.05; done
+    address=unix:path=$work/bus
+  fi
+  printf '1,0\r\n' > "$program/muini.dat"
+  DBUS_SESSION_BUS_ADDRESS=$address SDL_AUDIODRIVER=dummy "$program/zuvelo" > "$work/program-$1.log" 2>&1 &
+  pid=$!
+  local window y
+  window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zuvelo' | head -n 1)
+  caption() { xdotool getwindowname "$window"; }
+  for _ in $(seq 1 50); do [ "$(caption)" = Zuveloplaying ] && break; sleep 0.1; done
+  [ "$(caption)" = Zuveloplaying ] || { echo "the track did not start: caption '$(caption)'" >&2; exit 1; }
+  for y in $(seq 40 3 100); do
+    xdotool mousemove --window "$window" 376 "$y" click 1
+    sleep 0.3
+    [ "$(caption)" = Zuvelopaused ] && break
+  done
+  [ "$(caption)" = Zuvelopaused ] || { echo "could not pause: caption '$(caption)'" >&2; exit 1; }
+  echo "service $1: paused by a click at client x 376, window y $y"
+  # Out of the way, so that no hover effect repaints the button during the measurement.
+  xdotool mousemove 1000 700
+  sleep 3
+  result=$(measure "$pid")
+  [ "$(caption)" = Zuvelopaused ] || { echo "no longer paused at the end: caption '$(caption)'" >&2; exit 1; }
+  if [ "$1" = on ] && grep -q "media keys are unavailable" "$work/program-on.log"; then
+    echo "the service did not start" >&2; exit 1
+  fi
+  finish
+}
+pid=
+bus=
+finish() {
+  for p in $pid $bus; do kill -TERM "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
+  pid=
+  bus=
+}
 trap finish EXIT
-window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zuvelo' | head -n 1)
-caption() { xdotool getwindowname "$window"; }
-for _ in $(seq 1 50); do [ "$(caption)" = Zuveloplaying ] && break; sleep 0.1; done
-[ "$(caption)" = Zuveloplaying ] || { echo "the track did not start: caption '$(caption)'" >&2; exit 1; }
-for y in $(seq 40 3 100); do
-  xdotool mousemove --window "$window" 376 "$y" click 1
-  sleep 0.3
-  [ "$(caption)" = Zuvelopaused ] && break
-done
-[ "$(caption)" = Zuvelopaused ] || { echo "could not pause: caption '$(caption)'" >&2; exit 1; }
-echo "paused by a click at client x 376, window y $y"
-# Out of the way, so that no hover effect repaints the button during the measurement.
-xdotool mousemove 1000 700
-sleep 3
-read -r our_ticks our_ns < <(measure "$pid")
-[ "$(caption)" = Zuvelopaused ] || { echo "no longer paused at the end: caption '$(caption)'" >&2; exit 1; }
+measure_program off
+read -r our_ticks our_ns <<< "$result"
+measure_program on
+read -r on_ticks on_ns <<< "$result"
 
 echo
 printf '%-32s %14s %18s\n' "CPU seconds a minute" "from stat" "from schedstat"
 printf '%-32s %14s %18s\n' "program, paused, window shown" "$our_ticks" "$our_ns"
+printf '%-32s %14s %18s\n' "  the same, media service on" "$on_ticks" "$on_ns"
+printf '%-32s %14s %18s\n' "  service on / off" "$(ratio "$on_ticks" "$our_ticks")" "$(ratio "$on_ns" "$our_ns")"
 printf '%-32s %14s %18s\n' "bare Qt window, 100 ms timer" "$ref_ticks" "$ref_ns"
 printf '%-32s %14s %18s\n' "program / bare window" "$(ratio "$our_ticks" "$ref_ticks")" "$(ratio "$our_ns" "$ref_ns")"
 printf '%-32s %14s %18s\n' "program / goal 0.15 s" "$(ratio "$our_ticks" 0.15)" "$(ratio "$our_ns" 0.15)"

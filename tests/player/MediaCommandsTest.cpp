@@ -17,6 +17,8 @@ TEST(MediaCommands, everyCommand_isVerbBlankDeviceAndKeywordsExactly)
     EXPECT_EQ(seekToStartCommand(device), "seek \"/opt/zuvelo/Jazz/take five.mp3\" to start");
     EXPECT_EQ(closeCommand(device), "close \"/opt/zuvelo/Jazz/take five.mp3\"");
     EXPECT_EQ(statusModeCommand(device), "status \"/opt/zuvelo/Jazz/take five.mp3\" mode");
+    EXPECT_EQ(statusLengthCommand(device), "status \"/opt/zuvelo/Jazz/take five.mp3\" length");
+    EXPECT_EQ(statusPositionCommand(device), "status \"/opt/zuvelo/Jazz/take five.mp3\" position");
 }
 
 TEST(MediaCommands, deviceBytes_arePassedThroughUntouched)

@@ -28,11 +28,11 @@ bool eventually(Condition condition, std::chrono::milliseconds timeout = std::ch
     return true;
 }
 
-// One run of a program on Qt's offscreen platform, with extra environment variables, its stdout
-// going to outputFile and its stderr to outputFile + ".err" (or into outputFile too, in turn with
-// stdout, for Stderr::WithStdout). beforeExec runs in the child between fork and exec (resource
-// limits, signal dispositions); it must only make async-signal-safe calls. The destructor kills a
-// program still running. Use from one thread.
+// One run of a program on Qt's offscreen platform, with extra environment variables ("NAME=value",
+// or a bare "NAME" to remove one), its stdout going to outputFile and its stderr to outputFile +
+// ".err" (or into outputFile too, in turn with stdout, for Stderr::WithStdout). beforeExec runs in
+// the child between fork and exec (resource limits, signal dispositions); it must only make
+// async-signal-safe calls. The destructor kills a program still running. Use from one thread.
 class ProgramRun {
 public:
     enum class Stderr { ToErrFile, WithStdout };
@@ -47,9 +47,12 @@ public:
         std::vector<std::string> extra = {"QT_QPA_PLATFORM=offscreen"};
         extra.insert(extra.end(), extraEnvironment.begin(), extraEnvironment.end());
         for (const std::string& setting : extra) {
-            const std::string key = setting.substr(0, setting.find('=') + 1);
+            // "NAME=value" sets, a bare "NAME" removes.
+            const bool unset = setting.find('=') == std::string::npos;
+            const std::string key = unset ? setting + "=" : setting.substr(0, setting.find('=') + 1);
             std::erase_if(env, [&](const std::string& v) { return v.starts_with(key); });
-            env.push_back(setting);
+            if (!unset)
+                env.push_back(setting);
         }
         std::vector<char*> envp;
         for (std::string& v : env)
