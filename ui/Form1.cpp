@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -37,15 +38,20 @@ public:
     explicit PrintSurface(const TextArea& area) : m_area(area) {}
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* event) override
     {
         QPainter p(this);
         p.setPen(palette().color(QPalette::WindowText));
         for (const TextArea::Line& line : m_area.lines()) {
             const QFont font = textAreaFont(line.points);
-            p.setFont(font);
             const QFontMetrics metrics(font);
-            p.drawText(QPoint(0, px(line.topTwips) + metrics.ascent()), fromBytes(line.text));
+            // The text box's caret blinks twice a second over this surface: only the lines it
+            // touches are shaped and drawn again, not every line.
+            const int top = px(line.topTwips);
+            if (!event->region().intersects(QRect(0, top, width(), metrics.height())))
+                continue;
+            p.setFont(font);
+            p.drawText(QPoint(0, top + metrics.ascent()), fromBytes(line.text));
         }
     }
 

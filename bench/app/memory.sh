@@ -10,7 +10,8 @@
 #
 # Usage: bench/app/memory.sh [RUNS]        (default 3; the median of each is reported)
 # Goal: below ffplay's (ratio under 1). A fourth row, the program with only that one track, shows
-# what the 50,000-track table itself costs.
+# what the 50,000-track table itself costs. With ZUVELO_BENCH_BEFORE=PATH, an earlier build of the
+# program is measured as a fifth row, in turn with the others.
 source "$(dirname "$0")/common.sh"
 runs=${1:-3}
 
@@ -32,6 +33,11 @@ run() {
       printf '1,0\r\n' > "$library/muini.dat"
       "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
         --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$library/zuvelo" ;;
+    program-before)
+      cp "$ZUVELO_BENCH_BEFORE" "$library/zuvelo-before"
+      printf '1,0\r\n' > "$library/muini.dat"
+      "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
+        --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$library/zuvelo-before" ;;
     program-1-track)
       printf '1,0\r\n' > "$single/muini.dat"
       "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
@@ -45,6 +51,7 @@ run() {
 }
 
 players=(program ffplay mpv program-1-track)
+[ -n "${ZUVELO_BENCH_BEFORE:-}" ] && players+=(program-before)
 declare -A rss hwm anon
 for r in $(seq 1 "$runs"); do
   for p in "${players[@]}"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes the benchmark's audio files into a folder: one piece of music-like sound (a few detuned,
 # slowly modulated sines with a little noise, so that the encoders have real work to do) as
-# bench.wav, bench.mp3, bench.mp2 and bench.wma, plus a short bench.mid.
+# bench.wav, bench.mp3, bench.mp2 and bench.wma, plus a piano bench.mid of the same length.
 # Usage: make_fixtures.sh FOLDER [SECONDS]   (SECONDS defaults to 30)
 # Files that already exist with the same length are kept, so repeated runs are quick.
 set -euo pipefail
@@ -26,13 +26,14 @@ ff=(ffmpeg -hide_banner -loglevel error -nostdin -y)
 "${ff[@]}" -i "$dir/bench.wav" -c:a mp2 -b:a 192k "$dir/bench.mp2"
 "${ff[@]}" -i "$dir/bench.wav" -c:a wmav2 -b:a 128k -f asf "$dir/bench.wma"
 
-# A type-0 MIDI file: piano, 16 notes of half a second each at the default tempo (120 beats a
-# minute, 480 ticks a beat), about 8 seconds in all. Written byte by byte: ffmpeg cannot make one.
+# A type-0 MIDI file: piano, a note and its fifth every half second at the default tempo (120 beats a
+# minute, 480 ticks a beat) for SECONDS. Written byte by byte: ffmpeg cannot make one.
 track=''
-for i in $(seq 0 15); do
+for i in $(seq 0 $((seconds * 2 - 1))); do
   note=$(printf '%02x' $((60 + (i * 5) % 24)))
-  # delta 0, note on (velocity 100); delta 480 ticks (0x83 0x60), note off.
-  track+="\\x00\\x90\\x$note\\x64\\x83\\x60\\x80\\x$note\\x00"
+  fifth=$(printf '%02x' $((67 + (i * 5) % 24)))
+  # delta 0, note on (velocity 100) twice; delta 480 ticks (0x83 0x60), note off twice.
+  track+="\\x00\\x90\\x$note\\x64\\x00\\x90\\x$fifth\\x64\\x83\\x60\\x80\\x$note\\x00\\x00\\x80\\x$fifth\\x00"
 done
 track="\\x00\\xc0\\x00${track}\\x00\\xff\\x2f\\x00"
 length=$(printf "$track" | wc -c)

@@ -54,6 +54,7 @@ DeviceRegistry& DeviceRegistry::instance()
 unsigned long DeviceRegistry::open(const std::string& deviceName, const std::string& filePath)
 {
     const auto openStarted = std::chrono::steady_clock::now();
+    releasePlayedOut();
     if (m_devices.count(deviceName) != 0)
         return MCIERR_DEVICE_OPEN;
 
@@ -77,12 +78,27 @@ PlaybackChannel* DeviceRegistry::find(const std::string& deviceName)
 
 void DeviceRegistry::close(const std::string& deviceName)
 {
-    m_devices.erase(deviceName);
+    releasePlayedOut();
+    const auto it = m_devices.find(deviceName);
+    if (it == m_devices.end())
+        return;
+    std::unique_ptr<PlaybackChannel> channel = std::move(it->second.channel);
+    m_devices.erase(it);
+    if (channel->endedByItself() && !channel->finished()) {
+        channel->playOut();
+        m_playingOut.push_back(std::move(channel));
+    }
+}
+
+void DeviceRegistry::releasePlayedOut()
+{
+    std::erase_if(m_playingOut, [](const std::unique_ptr<PlaybackChannel>& channel) { return channel->finished(); });
 }
 
 void DeviceRegistry::closeAll()
 {
     m_devices.clear();
+    m_playingOut.clear();
 }
 
 std::int64_t DeviceRegistry::firstSampleMicros(const std::string& deviceName) const

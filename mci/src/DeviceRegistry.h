@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zuvelo::mci {
 
@@ -28,7 +29,10 @@ public:
     // The open device of that name, or null.
     PlaybackChannel* find(const std::string& deviceName);
 
-    // Stops and releases the device: its thread is joined and its file closed.
+    // Releases the device: its thread is joined and its file closed. A device that reached its
+    // end by itself plays out what it still holds for the output first (see
+    // PlaybackChannel::snapshot), so that a piece opened and played right after it follows it
+    // without a gap; any other device stops at once.
     void close(const std::string& deviceName);
 
     // Closes every device.
@@ -45,7 +49,12 @@ private:
     };
 
     DeviceRegistry() = default;
+    // Frees the closed channels that have played out their rest.
+    void releasePlayedOut();
+
     std::map<std::string, Device> m_devices;
+    std::vector<std::unique_ptr<PlaybackChannel>> m_playingOut; // closed, still sounding
+
 };
 
 } // namespace zuvelo::mci

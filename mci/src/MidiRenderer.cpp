@@ -2,7 +2,7 @@
 
 #include "mci/mci.h"
 
-#include <fluidsynth.h>
+#include "FluidSynthLibrary.h"
 
 #include <algorithm>
 #include <filesystem>

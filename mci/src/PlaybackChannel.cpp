@@ -191,10 +191,34 @@ void PlaybackChannel::seekToStart()
     m_wake.release();
 }
 
+bool PlaybackChannel::endNearLocked() const
+{
+    // The end flag first: the ring then holds everything up to the end.
+    return m_status.mode == PlayMode::Playing && m_endWritten.load(std::memory_order_acquire) &&
+           m_ring.filledFrames() <= kEndReportFrames;
+}
+
 ChannelSnapshot PlaybackChannel::snapshot() const
 {
     std::lock_guard lock(m_statusMutex);
-    return m_status;
+    ChannelSnapshot snapshot = m_status;
+    if (endNearLocked()) {
+        snapshot.mode = PlayMode::Stopped;
+        snapshot.positionFrames += std::int64_t(m_ring.filledFrames());
+        snapshot.lengthFrames = snapshot.positionFrames;
+    }
+    return snapshot;
+}
+
+bool PlaybackChannel::endedByItself() const
+{
+    std::lock_guard lock(m_statusMutex);
+    return m_finished.load(std::memory_order_relaxed) || endNearLocked();
+}
+
+void PlaybackChannel::playOut()
+{
+    m_output.playOut(this);
 }
 
 std::optional<std::chrono::steady_clock::time_point> PlaybackChannel::firstFrameTakenAt() const

@@ -70,9 +70,19 @@ public:
     void stop();
     // Back to the first frame, stopped.
     void seekToStart();
-    // Mode, position and length as of one moment. Once the end has played, the mode is
-    // "stopped" and the length is where the end actually was.
+    // Mode, position and length as of one moment. Once the source has been decoded to its end
+    // and at most kEndReportFrames of it are left for the output, the mode is "stopped" and the
+    // position and length are where the end is, so that whoever polls can open the next piece
+    // while this one still sounds.
     ChannelSnapshot snapshot() const;
+
+    // Whether the channel reached its end by itself: it has finished, or it plays and reports
+    // "stopped" as above.
+    bool endedByItself() const;
+    // For a close of a channel that ended by itself: lets the output play the rest still in the
+    // ring; the channel is finished once it has. A channel the output no longer mixes is finished
+    // already or never finishes by itself (then the caller simply destroys it).
+    void playOut();
 
     // When the output first took a frame of this channel (a seek does not reset it); nothing
     // until then. For the diagnostics (mciFirstSampleMicros).
@@ -95,6 +105,11 @@ private:
     static constexpr std::size_t kRingFrames = 2 * kOutputRate;
     static constexpr std::size_t kChunkFrames = kOutputRate / 4;
     static constexpr std::size_t kLowWaterFrames = kOutputRate;
+    // 150 ms: the most of a finished piece still queued when the channel reports "stopped".
+    static constexpr std::size_t kEndReportFrames = kOutputRate * 15 / 100;
+
+    // Whether the mode reported is "stopped" because the end is near; under m_statusMutex.
+    bool endNearLocked() const;
 
     std::unique_ptr<FrameSource> m_source; // decoding thread only, after construction
     SoundOutput& m_output;

@@ -6,7 +6,7 @@
 #include "common/AsciiText.h"
 #include "mci/mci.h"
 
-#include <fluidsynth.h>
+#include "FluidSynthLibrary.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -75,6 +75,8 @@ void quietFluidSynthLog() {
 }
 
 fluid_settings_t* newRendererSettings() {
+    if (!loadFluidSynth())
+        return nullptr;
     quietFluidSynthLog();
     fluid_settings_t* settings = new_fluid_settings();
     if (!settings)
@@ -90,9 +92,7 @@ fluid_settings_t* newRendererSettings() {
     return settings;
 }
 
-SoundFontCache::SoundFontCache() {
-    quietFluidSynthLog();
-}
+SoundFontCache::SoundFontCache() = default;
 
 SoundFontCache::~SoundFontCache() {
     // Deleting the owner deletes the soundfont on its stack.
@@ -116,6 +116,8 @@ void SoundFontCache::setFolder(const std::string& folder) {
 bool SoundFontCache::loadLocked() {
     if (m_soundFont)
         return true;
+    if (!loadFluidSynth())
+        return false;
     if (!m_owner) {
         m_ownerSettings = newRendererSettings();
         if (!m_ownerSettings)

@@ -87,7 +87,8 @@ private:
 };
 
 // Settings for a synthesizer that plays into the layer's output: 48,000 Hz, samples loaded on
-// demand, no memory locking. The caller deletes them after the synthesizer.
+// demand, no memory locking; null when FluidSynth cannot be loaded. The caller deletes them after
+// the synthesizer.
 fluid_settings_t* newRendererSettings();
 
 // Sends FluidSynth's messages nowhere, except errors and panics, which go to stderr with the

@@ -1,6 +1,6 @@
 #include "SoundFontFile.h"
 
-#include <fluidsynth.h>
+#include "FluidSynthLibrary.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

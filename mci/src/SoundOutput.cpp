@@ -92,15 +92,27 @@ unsigned long SoundOutput::attach(MixSource* source)
     if (const unsigned long error = open(); error != 0)
         return error;
     std::lock_guard lock(m_sourcesMutex);
-    if (std::find(m_sources.begin(), m_sources.end(), source) == m_sources.end())
-        m_sources.push_back(source);
+    const bool restPlaying = std::any_of(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.rest; });
+    if (std::none_of(m_sources.begin(), m_sources.end(), [source](const Entry& e) { return e.source == source; }))
+        m_sources.push_back(Entry{source, false, restPlaying});
     return 0;
 }
 
 void SoundOutput::detach(MixSource* source)
 {
     std::lock_guard lock(m_sourcesMutex);
-    m_sources.erase(std::remove(m_sources.begin(), m_sources.end(), source), m_sources.end());
+    m_sources.erase(std::remove_if(m_sources.begin(), m_sources.end(),
+                                   [source](const Entry& e) { return e.source == source; }),
+                    m_sources.end());
+}
+
+void SoundOutput::playOut(MixSource* source)
+{
+    std::lock_guard lock(m_sourcesMutex);
+    for (Entry& entry : m_sources) {
+        if (entry.source == source)
+            entry = Entry{source, true, false};
+    }
 }
 
 void SoundOutput::shutDown()
@@ -129,10 +141,24 @@ void SoundOutput::mix(float* out, std::size_t frames)
     for (std::size_t done = 0; done < frames; done += step) {
         const std::size_t n = std::min(step, frames - done);
         float* const piece = out + done * kOutputChannels;
-        for (MixSource* source : m_sources) {
-            const std::size_t filled = source->fill(m_scratch.data(), n);
-            for (std::size_t i = 0; i < filled * kOutputChannels; ++i)
-                piece[i] += m_scratch[i];
+        // The rests of finished pieces first: where the last of them ends, the sources that wait
+        // for them begin. A rest that filled the whole piece may still go on.
+        std::size_t restsEnd = 0;
+        bool restsGoOn = false;
+        for (const Entry& entry : m_sources) {
+            if (!entry.rest)
+                continue;
+            const std::size_t filled = entry.source->fill(m_scratch.data(), n);
+            addInto(piece, filled);
+            restsEnd = std::max(restsEnd, filled);
+            restsGoOn = restsGoOn || !entry.source->finished();
+        }
+        for (const Entry& entry : m_sources) {
+            const std::size_t start = !entry.afterRests ? 0 : restsGoOn ? n : restsEnd;
+            if (entry.rest || start >= n)
+                continue;
+            const std::size_t filled = entry.source->fill(m_scratch.data(), n - start);
+            addInto(piece + start * kOutputChannels, filled);
         }
     }
     // Each source is within full scale already; only a sum of two (a track change) can leave it.
@@ -140,8 +166,18 @@ void SoundOutput::mix(float* out, std::size_t frames)
         guardSamples(out, frames * kOutputChannels);
     // A finished source is asked no more (erasing never allocates).
     m_sources.erase(std::remove_if(m_sources.begin(), m_sources.end(),
-                                   [](const MixSource* source) { return source->finished(); }),
+                                   [](const Entry& e) { return e.source->finished(); }),
                     m_sources.end());
+    if (std::none_of(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.rest; })) {
+        for (Entry& entry : m_sources)
+            entry.afterRests = false;
+    }
+}
+
+void SoundOutput::addInto(float* out, std::size_t frames) const
+{
+    for (std::size_t i = 0; i < frames * kOutputChannels; ++i)
+        out[i] += m_scratch[i];
 }
 
 } // namespace zuvelo::mci

@@ -34,6 +34,10 @@ public:
     unsigned long attach(MixSource* source);
     // Stops mixing source. When it returns, the callback no longer touches the source.
     void detach(MixSource* source);
+    // Lets an attached source that has reached its end play out the frames it still holds, as the
+    // rest of a finished piece. A source attached while such a rest plays starts exactly after the
+    // rest's last frame, in the same callback, so that consecutive pieces join without a gap.
+    void playOut(MixSource* source);
 
     // The driver SDL opened, empty before the first open. User-interface thread.
     const std::string& driverName() const { return m_driverName; }
@@ -47,14 +51,21 @@ private:
     SoundOutput() = default;
     static void callback(void* self, std::uint8_t* stream, int length);
     void mix(float* out, std::size_t frames);
+    // Adds the first frames of the scratch buffer into out.
+    void addInto(float* out, std::size_t frames) const;
 
     std::uint32_t m_device = 0; // SDL_AudioDeviceID, 0 while closed
     bool m_failed = false;      // even the dummy driver failed; not retried
     std::string m_driverName;
     int m_bufferFrames = 0;
 
+    struct Entry {
+        MixSource* source;
+        bool rest;       // playing out the end of a piece (playOut)
+        bool afterRests; // attached while a rest was playing: starts after its last frame
+    };
     std::mutex m_sourcesMutex; // held by the callback while the sources fill
-    std::vector<MixSource*> m_sources;
+    std::vector<Entry> m_sources;
     std::vector<float> m_scratch; // the callback's copy buffer, sized at open
 };
 

@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace zuvelo::testing {
@@ -223,6 +227,66 @@ TEST(Program, playsThreeTonesInOrderFromTheSavedTrackAndSavesTheTrackPlayingAtCl
     EXPECT_EQ(std::vector<double>(tones.begin(), tones.begin() + 3),
               (std::vector<double>{trackPitch[1], trackPitch[2], trackPitch[0]}));
     EXPECT_EQ(folder.read("muini.dat"), "1,1\r\n") << "track 1 was playing at close";
+}
+
+// Raw 32-bit float samples, as SDL's disk driver and ffmpeg's f32le write them.
+std::vector<float> readFloats(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    std::vector<float> samples(bytes.size() / sizeof(float));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+    return samples;
+}
+
+// Two one-second tones played one after the other: the second follows the first sample for
+// sample, with no silent frame at the joint, which falls right after the first track's last sample.
+// What the ffmpeg command line decodes is the reference: for mp3 it is the tone's own 48,000 frames
+// a second, since FFmpeg trims the encoder's delay and padding (which the files' LAME header gives).
+TEST(Program, consecutiveTracksJoinWithoutAGap)
+{
+    for (const std::string format : {"wav", "mp3"}) {
+        SCOPED_TRACE(format);
+        ProgramFolder folder;
+        fs::create_directories(folder.path() + "/Tones");
+        std::vector<std::vector<float>> decoded;
+        for (const auto& [name, pitch] : {std::pair{"a", 440}, std::pair{"b", 1000}}) {
+            const std::string track = folder.path() + "/Tones/" + name + "." + format;
+            const std::string raw = folder.path() + "/" + name + ".raw";
+            const std::string command = "ffmpeg -v error -y -f lavfi -i 'sine=frequency=" + std::to_string(pitch) +
+                                        ":duration=1:sample_rate=48000' -ac 2 '" + track + "' && ffmpeg -v error -y -i '" +
+                                        track + "' -f f32le -ac 2 -ar 48000 '" + raw + "'";
+            ASSERT_EQ(std::system(command.c_str()), 0) << command;
+            decoded.push_back(readFloats(raw));
+            EXPECT_EQ(decoded.back().size(), 2u * 48000) << "the decoded length of " << track;
+        }
+        folder.write("muini.dat", "1,0\r\n"); // in order
+        const std::string audio = folder.path() + "/audio.raw";
+        auto player = start(folder, "player.log", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio});
+        const auto firstSound = [](const std::vector<float>& s) {
+            return std::size_t(std::find_if(s.begin(), s.end(), [](float v) { return v != 0; }) - s.begin());
+        };
+        std::vector<float> recorded;
+        ASSERT_TRUE(eventually([&] {
+            recorded = readFloats(audio);
+            return firstSound(recorded) < recorded.size() && recorded.size() - firstSound(recorded) > 4 * 48000;
+        })) << folder.read("player.log");
+        player->signal(SIGTERM);
+        ASSERT_TRUE(player->waitForExit());
+
+        // Whichever track came first, the other follows it.
+        const std::size_t lead = firstSound(decoded[0]);
+        const std::size_t start = firstSound(recorded) - lead;
+        const bool bFirst = std::fabs(recorded[start + lead] - decoded[1][lead]) < 1e-6f;
+        std::vector<float> expected = decoded[bFirst ? 1 : 0];
+        expected.insert(expected.end(), decoded[bFirst ? 0 : 1].begin(), decoded[bFirst ? 0 : 1].end());
+        std::size_t firstDifference = 0;
+        while (firstDifference < expected.size() &&
+               std::fabs(recorded[start + firstDifference] - expected[firstDifference]) < 1e-6f)
+            ++firstDifference;
+        EXPECT_EQ(firstDifference / 2, expected.size() / 2)
+            << "the recording leaves the two tracks laid end to end at this frame after the first track's start";
+    }
 }
 
 } // namespace

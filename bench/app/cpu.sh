@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# CPU seconds per minute of audio while playing, whole programs side by side in one run: the real
+# program (offscreen, SDL's dummy driver, a music folder of the one file), Audacious (-H, its SDL
+# output on the dummy driver), mpv (--ao=null) and ffplay (-nodisp, dummy driver), for wav, mp3,
+# mp2, wma and mid. Each player plays the file from its start; the CPU time of all its threads
+# (nanoseconds from /proc/PID/task/*/schedstat) is taken FROM seconds and TO seconds after the
+# launch, so that start-up is left out, and scaled to a minute. Players run one at a time, in turn
+# per format. Prints the table and Zuvelo's ratio to Audacious (goal: at most 1.00).
+#
+# Usage: bench/app/cpu.sh [--from 20] [--to 80] [--before PROGRAM] [--formats "mp3 wav wma mp2 mid"]
+#   --before  a second build of the program (e.g. of an earlier commit), measured as "before"
+#
+# The reference players are not installed by this script; a missing one is skipped. On Debian:
+#   sudo apt-get install audacious mpv ffmpeg fluid-soundfont-gm
+source "$(dirname "$0")/common.sh"
+from=20 to=80 before="" formats="mp3 wav wma mp2 mid"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --from) from=$2; shift 2 ;;
+    --to) to=$2; shift 2 ;;
+    --before) before=$2; shift 2 ;;
+    --formats) formats=$2; shift 2 ;;
+    *) sed -n '2,14p' "$0" >&2; exit 2 ;;
+  esac
+done
+work=$scratch/cpu
+soundfont=/usr/share/sounds/sf2/FluidR3_GM.sf2
+
+build_targets
+mkdir -p "$work"
+"$root/bench/mci/make_fixtures.sh" "$work/files" $((to + 10))
+
+# Audacious keeps its settings under the XDG folders: private ones, with only its SDL output
+# enabled (its plugin registry holds one block per plugin, "output /path/x.so" then "enabled 0|1";
+# a first run writes it) and its MIDI plugin on the same soundfont as Zuvelo.
+aud=$work/audacious
+aud_env=(env XDG_CONFIG_HOME="$aud/config" XDG_DATA_HOME="$aud/data" XDG_CACHE_HOME="$aud/cache")
+if command -v audacious > /dev/null; then
+  registry=$aud/config/audacious/plugin-registry
+  if ! grep -qs sdlout.so "$registry"; then
+    mkdir -p "$aud/config/audacious" "$aud/data" "$aud/cache"
+    SDL_AUDIODRIVER=dummy timeout 10 "${aud_env[@]}" audacious -H -q "$work/files/bench.mid" > /dev/null 2>&1 || true
+  fi
+  awk '/^[a-z]+ \//{ out = ($1 == "output"); sdl = ($2 ~ /\/sdlout\.so$/) }
+       /^enabled / && out { print "enabled " (sdl ? 1 : 0); next } { print }' "$registry" > "$registry.new"
+  mv "$registry.new" "$registry"
+  printf '[amidiplug]\nfsyn_soundfont_file=%s\n' "$soundfont" > "$aud/config/audacious/config"
+fi
+
+# CPU nanoseconds of every thread of process $1 so far.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2> /dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'; }
+
+# Runs a player ("$@") in the background and prints its CPU seconds a minute between FROM and TO.
+measure() {
+  "$@" > /dev/null 2>&1 &
+  local pid=$! a b
+  sleep "$from"; a=$(cpu_ns "$pid")
+  sleep $((to - from)); b=$(cpu_ns "$pid")
+  kill -TERM "$pid" 2> /dev/null; wait "$pid" 2> /dev/null || true
+  awk -v a="$a" -v b="$b" -v s=$((to - from)) 'BEGIN { printf "%.3f\n", (b - a) / 1e9 * 60 / s }'
+}
+
+run() {
+  local player=$1 file=$2 folder
+  case $player in
+    zuvelo|before)
+      folder=$work/$player
+      rm -rf "$folder"; mkdir -p "$folder/music"
+      cp "$([ "$player" = before ] && echo "$before" || echo "$build/app/zuvelo")" "$folder/zuvelo"
+      printf '1,0\r\n' > "$folder/muini.dat"
+      cp "$file" "$folder/music/"
+      QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy measure "$folder/zuvelo" ;;
+    audacious)
+      rm -rf "$aud/config/audacious/playlists" "$aud/config/audacious/playlist-state"
+      SDL_AUDIODRIVER=dummy measure "${aud_env[@]}" audacious -H "$file" ;;
+    mpv) measure mpv --no-config --no-video --ao=null --really-quiet "$file" ;;
+    ffplay) SDL_AUDIODRIVER=dummy measure ffplay -nodisp -autoexit -loglevel error "$file" ;;
+  esac
+}
+
+players=(zuvelo)
+[ -n "$before" ] && players+=(before)
+for p in audacious mpv ffplay; do
+  if command -v "$p" > /dev/null; then players+=("$p"); else echo "skipped $p: not installed" >&2; fi
+done
+
+echo "CPU seconds per minute of audio, sampled from $from s to $to s of playback ($(nproc) cores," \
+  "load $(cut -d' ' -f1 /proc/loadavg), $(date -u '+%Y-%m-%d %H:%M UTC'))"
+printf '%-6s' format
+for p in "${players[@]}"; do printf ' %9s' "$p"; done
+printf ' %9s\n' zuv/aud
+for fmt in $formats; do
+  printf '%-6s' "$fmt"
+  declare -A v=()
+  for p in "${players[@]}"; do
+    if [ "$fmt" = mid ] && { [ "$p" = mpv ] || [ "$p" = ffplay ]; }; then printf ' %9s' -; continue; fi
+    v[$p]=$(run "$p" "$work/files/bench.$fmt")
+    printf ' %9s' "${v[$p]}"
+  done
+  printf ' %9s\n' "$([ -n "${v[audacious]:-}" ] && ratio "${v[zuvelo]}" "${v[audacious]}" || echo -)"
+  unset v
+done
