@@ -19,12 +19,15 @@ const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kBusName = QStringLiteral("org.mpris.MediaPlayer2.zuvelo");
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
-QString fromBytes(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromBytes(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 bool sameTrack(const MprisView& a, const MprisView& b)
 {
-    return a.trackNumber == b.trackNumber && a.device == b.device && a.fileUri == b.fileUri &&
-           a.title == b.title && a.album == b.album && a.lengthMicroseconds == b.lengthMicroseconds;
+    return a.trackNumber == b.trackNumber && a.device == b.device && a.fileUri == b.fileUri && a.title == b.title &&
+           a.album == b.album && a.lengthMicroseconds == b.lengthMicroseconds;
 }
 
 } // namespace
@@ -70,8 +73,8 @@ QVariantMap MprisService::metadata() const
         return {{QStringLiteral("mpris:trackid"),
                  QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack")))}};
     QVariantMap map{
-        {QStringLiteral("mpris:trackid"),
-         QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/zuvelo/track/") + QString::number(m_view.trackNumber)))},
+        {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/zuvelo/track/") +
+                                                                              QString::number(m_view.trackNumber)))},
         {QStringLiteral("xesam:url"), fromBytes(m_view.fileUri)},
         {QStringLiteral("xesam:title"), fromBytes(m_view.title)},
         {QStringLiteral("xesam:album"), fromBytes(m_view.album)},
@@ -81,12 +84,27 @@ QVariantMap MprisService::metadata() const
     return map;
 }
 
-std::int64_t MprisService::positionMicroseconds() { return readPositionMicroseconds(m_player.context()); }
+std::int64_t MprisService::positionMicroseconds()
+{
+    return readPositionMicroseconds(m_player.context());
+}
 
-void MprisService::next() { m_player.events().command1Click(); }
-void MprisService::previous() { m_player.events().command3Click(); }
-void MprisService::pause() { m_player.events().command4Click(); }
-void MprisService::play() { m_player.events().command5Click(); }
+void MprisService::next()
+{
+    m_player.events().command1Click();
+}
+void MprisService::previous()
+{
+    m_player.events().command3Click();
+}
+void MprisService::pause()
+{
+    m_player.events().command4Click();
+}
+void MprisService::play()
+{
+    m_player.events().command5Click();
+}
 
 void MprisService::playPause()
 {
@@ -113,7 +131,10 @@ void MprisService::raise()
     window.activateWindow();
 }
 
-void MprisService::quit() { m_player.window().close(); }
+void MprisService::quit()
+{
+    m_player.window().close();
+}
 
 void MprisService::afterTick()
 {
@@ -137,9 +158,8 @@ void MprisService::afterTick()
     }
     if (changed.isEmpty())
         return;
-    QDBusMessage signal =
-        QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                   QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
     signal << kPlayerInterface << changed << QStringList();
     QDBusConnection::sessionBus().send(signal);
 }

@@ -38,8 +38,8 @@ std::string fileUriOf(const std::string& path)
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string uri = "file://";
     for (const unsigned char c : path) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                           c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '.' || c == '_' || c == '~' || c == '/';
         if (plain) {
             uri += static_cast<char>(c);
         } else {
@@ -70,11 +70,12 @@ MprisView readMprisView(PlayerContext& ctx, const MprisView& before)
             // FileList entries are "/" subfolder "/" name.
             const std::string& entry = s.FileList.at(static_cast<std::size_t>(s.a3.value()));
             const std::size_t slash = entry.rfind('/');
-            const std::size_t folderSlash = slash == 0 || slash == std::string::npos ? std::string::npos
-                                                                                     : entry.rfind('/', slash - 1);
+            const std::size_t folderSlash =
+                slash == 0 || slash == std::string::npos ? std::string::npos : entry.rfind('/', slash - 1);
             view.fileUri = fileUriOf(s.Pare + entry);
             view.title = slash == std::string::npos ? entry : entry.substr(slash + 1);
-            view.album = folderSlash == std::string::npos ? std::string() : entry.substr(folderSlash + 1, slash - folderSlash - 1);
+            view.album = folderSlash == std::string::npos ? std::string()
+                                                          : entry.substr(folderSlash + 1, slash - folderSlash - 1);
             view.lengthMicroseconds = queryMicroseconds(ctx.media, statusLengthCommand(s.SoundFile));
         }
     }

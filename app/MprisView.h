@@ -14,14 +14,14 @@ struct MprisView {
     enum class Status { Stopped, Playing, Paused };
 
     Status status = Status::Stopped;
-    bool hasTrack = false;         // at least one track: the transport can act
-    std::int64_t trackNumber = 0;  // a3, the track last started; 0 with no track
-    std::string device;            // SoundFile, the media device the track was read from
-    std::string fileUri;           // "file://" and the path, percent-encoded byte by byte
-    std::string title;             // the file's name
-    std::string album;             // the name of the folder holding it
+    bool hasTrack = false;                          // at least one track: the transport can act
+    std::int64_t trackNumber = 0;                   // a3, the track last started; 0 with no track
+    std::string device;                             // SoundFile, the media device the track was read from
+    std::string fileUri;                            // "file://" and the path, percent-encoded byte by byte
+    std::string title;                              // the file's name
+    std::string album;                              // the name of the folder holding it
     std::optional<std::int64_t> lengthMicroseconds; // none when the layer does not know it
-    bool shuffle = false;          // random mode
+    bool shuffle = false;                           // random mode
 
     bool operator==(const MprisView&) const = default;
 };

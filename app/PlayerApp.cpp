@@ -40,8 +40,8 @@ void PlayerApp::reportListFailure(const std::string& reason)
 {
     // Modal, but the event loop keeps running under it: the monitor ticks and playback goes on.
     QMessageBox::warning(m_form.get(), QStringLiteral("Zuvelo"),
-                         QString::fromUtf8("再生対象ファイル名リストを作成できませんでした。\n")
-                             + QString::fromUtf8(reason.c_str()));
+                         QString::fromUtf8("再生対象ファイル名リストを作成できませんでした。\n") +
+                             QString::fromUtf8(reason.c_str()));
 }
 
 } // namespace zuvelo

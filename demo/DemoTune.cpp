@@ -29,13 +29,11 @@ std::vector<Note> demoTune()
             notes.push_back({i * 1.0, 0.9, melody[i], 96});
     for (int i = 0; i < 16; ++i)
         notes.push_back({i * 2.0, 1.9, bass[i], 72});
-    std::sort(notes.begin(), notes.end(),
-              [](const Note& a, const Note& b) { return a.startBeat < b.startBeat; });
+    std::sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.startBeat < b.startBeat; });
     return notes;
 }
 
-std::vector<std::uint8_t> writeStandardMidiFile(const std::vector<Note>& notes, double beatsPerMinute,
-                                                int program)
+std::vector<std::uint8_t> writeStandardMidiFile(const std::vector<Note>& notes, double beatsPerMinute, int program)
 {
     constexpr int kTicksPerBeat = 480;
     const auto tick = [](double beat) { return static_cast<std::uint32_t>(std::lround(beat * kTicksPerBeat)); };
@@ -52,8 +50,8 @@ std::vector<std::uint8_t> writeStandardMidiFile(const std::vector<Note>& notes, 
     return smf.bytes();
 }
 
-std::vector<std::uint8_t> renderWaveFile(const std::vector<Note>& notes, double beatsPerMinute,
-                                         int transpose, int sampleRate)
+std::vector<std::uint8_t> renderWaveFile(const std::vector<Note>& notes, double beatsPerMinute, int transpose,
+                                         int sampleRate)
 {
     const double secondsPerBeat = 60.0 / beatsPerMinute;
     double endSeconds = 0;

@@ -19,12 +19,11 @@ std::vector<Note> demoTune();
 
 // A Standard MIDI File (format 0, one track) playing the notes at the given tempo on a General MIDI
 // program (0 = acoustic grand piano).
-std::vector<std::uint8_t> writeStandardMidiFile(const std::vector<Note>& notes, double beatsPerMinute,
-                                                int program);
+std::vector<std::uint8_t> writeStandardMidiFile(const std::vector<Note>& notes, double beatsPerMinute, int program);
 
 // The notes rendered by a small additive synthesizer: 16-bit stereo PCM at sampleRate, as a complete
 // RIFF/WAVE file. transpose shifts every key by that many semitones.
-std::vector<std::uint8_t> renderWaveFile(const std::vector<Note>& notes, double beatsPerMinute,
-                                         int transpose, int sampleRate);
+std::vector<std::uint8_t> renderWaveFile(const std::vector<Note>& notes, double beatsPerMinute, int transpose,
+                                         int sampleRate);
 
 } // namespace zuvelo::demo

@@ -7,12 +7,14 @@ namespace zuvelo {
 
 namespace {
 
-void putBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+void putBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes)
+{
     for (int i = bytes - 1; i >= 0; --i)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-void putVarLength(std::vector<std::uint8_t>& out, std::uint32_t value) {
+void putVarLength(std::vector<std::uint8_t>& out, std::uint32_t value)
+{
     std::uint8_t groups[5];
     int count = 0;
     do {
@@ -26,47 +28,57 @@ void putVarLength(std::vector<std::uint8_t>& out, std::uint32_t value) {
 
 } // namespace
 
-int SmfWriter::addTrack() {
+int SmfWriter::addTrack()
+{
     m_tracks.emplace_back();
     return static_cast<int>(m_tracks.size()) - 1;
 }
 
-void SmfWriter::add(int track, std::uint32_t tick, std::vector<std::uint8_t> bytes) {
+void SmfWriter::add(int track, std::uint32_t tick, std::vector<std::uint8_t> bytes)
+{
     Track& t = m_tracks.at(static_cast<std::size_t>(track));
     t.events.push_back({tick, std::move(bytes)});
     t.endTick = std::max(t.endTick, tick);
 }
 
-void SmfWriter::tempo(int track, std::uint32_t tick, std::uint32_t us) {
-    add(track, tick, {0xFF, 0x51, 0x03, static_cast<std::uint8_t>(us >> 16),
-                      static_cast<std::uint8_t>(us >> 8), static_cast<std::uint8_t>(us)});
+void SmfWriter::tempo(int track, std::uint32_t tick, std::uint32_t us)
+{
+    add(track, tick,
+        {0xFF, 0x51, 0x03, static_cast<std::uint8_t>(us >> 16), static_cast<std::uint8_t>(us >> 8),
+         static_cast<std::uint8_t>(us)});
 }
 
-void SmfWriter::programChange(int track, std::uint32_t tick, int channel, int program) {
+void SmfWriter::programChange(int track, std::uint32_t tick, int channel, int program)
+{
     add(track, tick, {static_cast<std::uint8_t>(0xC0 | channel), static_cast<std::uint8_t>(program)});
 }
 
-void SmfWriter::noteOn(int track, std::uint32_t tick, int channel, int key, int velocity) {
-    add(track, tick, {static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(key),
-                      static_cast<std::uint8_t>(velocity)});
+void SmfWriter::noteOn(int track, std::uint32_t tick, int channel, int key, int velocity)
+{
+    add(track, tick,
+        {static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(key),
+         static_cast<std::uint8_t>(velocity)});
 }
 
-void SmfWriter::noteOff(int track, std::uint32_t tick, int channel, int key) {
+void SmfWriter::noteOff(int track, std::uint32_t tick, int channel, int key)
+{
     add(track, tick, {static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(key), 64});
 }
 
-void SmfWriter::note(int track, std::uint32_t tick, std::uint32_t lengthTicks, int channel, int key,
-                     int velocity) {
+void SmfWriter::note(int track, std::uint32_t tick, std::uint32_t lengthTicks, int channel, int key, int velocity)
+{
     noteOn(track, tick, channel, key, velocity);
     noteOff(track, tick + lengthTicks, channel, key);
 }
 
-void SmfWriter::endOfTrack(int track, std::uint32_t tick) {
+void SmfWriter::endOfTrack(int track, std::uint32_t tick)
+{
     Track& t = m_tracks.at(static_cast<std::size_t>(track));
     t.endTick = std::max(t.endTick, tick);
 }
 
-std::vector<std::uint8_t> SmfWriter::bytes() const {
+std::vector<std::uint8_t> SmfWriter::bytes() const
+{
     std::vector<std::uint8_t> out{'M', 'T', 'h', 'd'};
     putBigEndian(out, 6, 4);
     putBigEndian(out, m_tracks.size() == 1 ? 0 : 1, 2);
@@ -74,8 +86,7 @@ std::vector<std::uint8_t> SmfWriter::bytes() const {
     putBigEndian(out, static_cast<std::uint32_t>(m_ticksPerQuarter), 2);
     for (const Track& track : m_tracks) {
         std::vector<Event> events = track.events;
-        std::stable_sort(events.begin(), events.end(),
-                         [](const Event& a, const Event& b) { return a.tick < b.tick; });
+        std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.tick < b.tick; });
         std::vector<std::uint8_t> body;
         std::uint32_t previous = 0;
         for (const Event& e : events) {
@@ -92,7 +103,8 @@ std::vector<std::uint8_t> SmfWriter::bytes() const {
     return out;
 }
 
-bool SmfWriter::writeTo(const std::string& path) const {
+bool SmfWriter::writeTo(const std::string& path) const
+{
     const std::vector<std::uint8_t> data = bytes();
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));

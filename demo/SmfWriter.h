@@ -23,8 +23,7 @@ public:
     void noteOn(int track, std::uint32_t tick, int channel, int key, int velocity);
     void noteOff(int track, std::uint32_t tick, int channel, int key);
     // A note-on and its note-off lengthTicks later.
-    void note(int track, std::uint32_t tick, std::uint32_t lengthTicks, int channel, int key,
-              int velocity);
+    void note(int track, std::uint32_t tick, std::uint32_t lengthTicks, int channel, int key, int velocity);
     void endOfTrack(int track, std::uint32_t tick);
 
     // The file: format 0 for one track, otherwise format 1.
@@ -32,7 +31,8 @@ public:
     bool writeTo(const std::string& path) const;
 
     // Milliseconds at a constant tempo of microsecondsPerQuarter.
-    double ticksToMs(std::uint32_t ticks, std::uint32_t microsecondsPerQuarter = 500000) const {
+    double ticksToMs(std::uint32_t ticks, std::uint32_t microsecondsPerQuarter = 500000) const
+    {
         return ticks * (microsecondsPerQuarter / 1000.0) / m_ticksPerQuarter;
     }
 

@@ -39,8 +39,8 @@ public:
     virtual void setText1Text(const std::string& text) = 0;
 
     // The window's client area as a print surface.
-    virtual void clearTextArea() = 0;             // erase all, print position to (0, 0)
-    virtual void setTextSize(int points) = 0;     // for what is printed from now on
+    virtual void clearTextArea() = 0;                            // erase all, print position to (0, 0)
+    virtual void setTextSize(int points) = 0;                    // for what is printed from now on
     virtual void print(const std::vector<PrintItem>& items) = 0; // one line, then a line feed
 
     // The window caption.

@@ -40,9 +40,18 @@ void combo1Change(PlayerContext& ctx)
     takeModeFromCombo1(ctx);
 }
 
-void raClick(PlayerContext& ctx) { chooseMode(ctx, kModeRandom); }
-void junClick(PlayerContext& ctx) { chooseMode(ctx, kModeInOrder); }
-void gyaClick(PlayerContext& ctx) { chooseMode(ctx, kModeReverse); }
+void raClick(PlayerContext& ctx)
+{
+    chooseMode(ctx, kModeRandom);
+}
+void junClick(PlayerContext& ctx)
+{
+    chooseMode(ctx, kModeInOrder);
+}
+void gyaClick(PlayerContext& ctx)
+{
+    chooseMode(ctx, kModeReverse);
+}
 
 void hScroll1Change(PlayerContext& ctx)
 {

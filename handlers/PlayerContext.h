@@ -19,7 +19,10 @@ struct PlayerContext {
     static constexpr std::chrono::seconds kSlowRetryInterval{5};
 
     PlayerContext(PlayerState& s, MediaControl& m, FormControls& f, std::function<void()> yield = {})
-        : state(s), media(m), form(f), yieldToEvents(std::move(yield))
+        : state(s),
+          media(m),
+          form(f),
+          yieldToEvents(std::move(yield))
     {
     }
 

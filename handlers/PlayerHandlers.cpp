@@ -11,18 +11,19 @@
 
 namespace zuvelo {
 
-PlayerHandlers::PlayerHandlers(PlayerContext& ctx,
-                               std::function<void(const std::string&)> reportListFailure,
+PlayerHandlers::PlayerHandlers(PlayerContext& ctx, std::function<void(const std::string&)> reportListFailure,
                                std::function<void()> endProgram)
-    : m_ctx(ctx), m_reportListFailure(std::move(reportListFailure)), m_endProgram(std::move(endProgram))
+    : m_ctx(ctx),
+      m_reportListFailure(std::move(reportListFailure)),
+      m_endProgram(std::move(endProgram))
 {
 }
 
-#define ZUVELO_FORWARD(event, handler)     \
-    void PlayerHandlers::event()           \
-    {                                      \
-        if (!m_ctx.ending)                 \
-            handler(m_ctx);                \
+#define ZUVELO_FORWARD(event, handler)                                                                                 \
+    void PlayerHandlers::event()                                                                                       \
+    {                                                                                                                  \
+        if (!m_ctx.ending)                                                                                             \
+            handler(m_ctx);                                                                                            \
     }
 
 ZUVELO_FORWARD(combo1Change, zuvelo::combo1Change)
@@ -31,13 +32,13 @@ ZUVELO_FORWARD(text1Change, zuvelo::text1Change)
 ZUVELO_FORWARD(timer1Timer, zuvelo::timer1Timer)
 
 // Buttons and menu items: whatever the user does starts a fresh round over tracks that failed.
-#define ZUVELO_FORWARD_USER_ACTION(event, handler) \
-    void PlayerHandlers::event()                   \
-    {                                              \
-        if (!m_ctx.ending) {                       \
-            m_ctx.failedTracks.clear();            \
-            handler(m_ctx);                        \
-        }                                          \
+#define ZUVELO_FORWARD_USER_ACTION(event, handler)                                                                     \
+    void PlayerHandlers::event()                                                                                       \
+    {                                                                                                                  \
+        if (!m_ctx.ending) {                                                                                           \
+            m_ctx.failedTracks.clear();                                                                                \
+            handler(m_ctx);                                                                                            \
+        }                                                                                                              \
     }
 
 ZUVELO_FORWARD_USER_ACTION(command1Click, zuvelo::command1Click)

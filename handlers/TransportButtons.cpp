@@ -22,11 +22,13 @@ void stepBackForRestart(PlayerState& s)
 {
     if (s.a1 == kModeInOrder) {
         s.a2 = s.a2 - 1;
-        if (s.a2 == 0) s.a2 = s.nmax;
+        if (s.a2 == 0)
+            s.a2 = s.nmax;
     }
     if (s.a1 == kModeReverse) {
         s.a2 = s.a2 + 1;
-        if (s.a2 == s.nmax) s.a2 = 0;
+        if (s.a2 == s.nmax)
+            s.a2 = 0;
     }
 }
 
@@ -75,11 +77,13 @@ void command3Click(PlayerContext& ctx)
     s.b1 = 0;
     if (s.a1 == kModeInOrder) {
         s.a2 = s.a2 - 2;
-        if (s.a2 <= 0) s.a2 = s.a2 + s.nmax;
+        if (s.a2 <= 0)
+            s.a2 = s.a2 + s.nmax;
     }
     if (s.a1 == kModeReverse) {
         s.a2 = s.a2 + 2;
-        if (s.a2 > s.nmax) s.a2 = s.a2 - s.nmax;
+        if (s.a2 > s.nmax)
+            s.a2 = s.a2 - s.nmax;
     }
     sendCommand(ctx.media, stopCommand(s.SoundFile), reply);
 }

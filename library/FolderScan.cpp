@@ -32,10 +32,8 @@ bool isDotOrDotDot(const char* name)
 mode_t entryKind(int folderFd, const char* name, unsigned char type)
 {
     switch (type) {
-    case DT_DIR:
-        return S_IFDIR;
-    case DT_REG:
-        return S_IFREG;
+    case DT_DIR: return S_IFDIR;
+    case DT_REG: return S_IFREG;
     case DT_LNK:
     case DT_UNKNOWN: {
         struct stat info;
@@ -43,8 +41,7 @@ mode_t entryKind(int folderFd, const char* name, unsigned char type)
             return 0;
         return info.st_mode & S_IFMT;
     }
-    default:
-        return 0; // devices, pipes and sockets are never tracks
+    default: return 0; // devices, pipes and sockets are never tracks
     }
 }
 
@@ -124,9 +121,8 @@ std::int64_t scanFolders(PlayerState& state, const std::function<void()>& yieldT
     if (top) {
         const int topFd = ::dirfd(top.get());
         Listing subfolders;
-        subfolders.read(top.get(), [&](const char* name, unsigned char type) {
-            return entryKind(topFd, name, type) == S_IFDIR;
-        });
+        subfolders.read(top.get(),
+                        [&](const char* name, unsigned char type) { return entryKind(topFd, name, type) == S_IFDIR; });
         Listing files;
         for (const Listing::Entry& sub : subfolders.entries()) {
             DirHandle folder = openSubfolder(topFd, subfolders.cName(sub));
@@ -146,9 +142,8 @@ std::int64_t scanFolders(PlayerState& state, const std::function<void()>& yieldT
             }
             // Only files are examined (and yielded after); folders, devices and dangling links
             // are passed over as if absent.
-            files.read(folder.get(), [&](const char* name, unsigned char type) {
-                return entryKind(subFd, name, type) == S_IFREG;
-            });
+            files.read(folder.get(),
+                       [&](const char* name, unsigned char type) { return entryKind(subFd, name, type) == S_IFREG; });
             const std::string prefix = "/" + std::string(subfolders.name(sub)) + "/";
             for (const Listing::Entry& file : files.entries()) {
                 const std::string_view name = files.name(file);

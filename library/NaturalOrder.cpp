@@ -5,9 +5,15 @@
 namespace zuvelo {
 namespace {
 
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool isDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
 
-unsigned char lowered(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c; }
+unsigned char lowered(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
 
 // The end of the digit run starting at from.
 std::size_t runEnd(std::string_view s, std::size_t from)

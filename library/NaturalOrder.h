@@ -16,6 +16,9 @@ namespace zuvelo {
 // Returns a negative number, 0 or a positive number as a comes before, equals or follows b.
 int naturalCompare(std::string_view a, std::string_view b);
 
-inline bool naturalLess(std::string_view a, std::string_view b) { return naturalCompare(a, b) < 0; }
+inline bool naturalLess(std::string_view a, std::string_view b)
+{
+    return naturalCompare(a, b) < 0;
+}
 
 } // namespace zuvelo

@@ -4,8 +4,8 @@ namespace zuvelo {
 
 // The media layer's result codes that the player tells apart, in the platform's numbering.
 namespace MediaError {
-constexpr unsigned long kNameNotOpen = 263;   // the command names a device that is not open
-constexpr unsigned long kReplyTooLong = 268;  // the reply does not fit the caller's buffer
+constexpr unsigned long kNameNotOpen = 263;  // the command names a device that is not open
+constexpr unsigned long kReplyTooLong = 268; // the reply does not fit the caller's buffer
 } // namespace MediaError
 
 // The one seam between the player and the media layer, in the platform call's shape.

@@ -31,11 +31,15 @@ void SelectNextTrack(PlayerState& state, SelectionForm form)
     // 1. Bring a2 into range: start-up saturates, the monitor wraps. The two tests run in this
     //    order, the second seeing the result of the first.
     if (form == SelectionForm::Startup) {
-        if (state.a2 > nmax) state.a2 = nmax;
-        if (state.a2 < 1) state.a2 = 1;
+        if (state.a2 > nmax)
+            state.a2 = nmax;
+        if (state.a2 < 1)
+            state.a2 = 1;
     } else {
-        if (state.a2 > nmax) state.a2 = 1;
-        if (state.a2 < 1) state.a2 = nmax;
+        if (state.a2 > nmax)
+            state.a2 = 1;
+        if (state.a2 < 1)
+            state.a2 = nmax;
     }
 
     // 2. Reseed on every call, whatever the mode.
@@ -54,12 +58,16 @@ void SelectNextTrack(PlayerState& state, SelectionForm form)
         state.b2 = 0;
     }
     // 5. Step from whatever step 1 left.
-    if (state.a1 == kModeInOrder) state.a2 = state.a2 + 1;
-    if (state.a1 == kModeReverse) state.a2 = state.a2 - 1;
+    if (state.a1 == kModeInOrder)
+        state.a2 = state.a2 + 1;
+    if (state.a1 == kModeReverse)
+        state.a2 = state.a2 - 1;
 
     // 6. Wrap at both ends.
-    if (state.a2 > nmax) state.a2 = 1;
-    if (state.a2 < 1) state.a2 = nmax;
+    if (state.a2 > nmax)
+        state.a2 = 1;
+    if (state.a2 < 1)
+        state.a2 = nmax;
 
     // 7. Record the track started.
     state.a3 = state.a2;

@@ -154,14 +154,10 @@ std::optional<std::pair<PlayerNumber, PlayerNumber>> parseSettings(const std::st
     for (PlayerNumber& value : values) {
         std::int64_t number = 0;
         switch (reader.next(number)) {
-        case FieldReader::Result::Number:
-            value = number;
-            break;
-        case FieldReader::Result::Empty:
-            break; // written as nothing because it was empty: it stays empty
+        case FieldReader::Result::Number: value = number; break;
+        case FieldReader::Result::Empty: break; // written as nothing because it was empty: it stays empty
         case FieldReader::Result::Missing:
-        case FieldReader::Result::Invalid:
-            return std::nullopt;
+        case FieldReader::Result::Invalid: return std::nullopt;
         }
     }
     return std::pair{values[0], values[1]};
@@ -197,8 +193,7 @@ void readSettings(PlayerState& state)
 
 std::optional<std::string> writeSettings(const PlayerState& state)
 {
-    return replaceFileContents(filePath(state),
-                               decimal(state.a1) + "," + decimal(state.a2) + "\r\n");
+    return replaceFileContents(filePath(state), decimal(state.a1) + "," + decimal(state.a2) + "\r\n");
 }
 
 } // namespace zuvelo

@@ -6,9 +6,8 @@ namespace zuvelo {
 
 // The face the buttons ask for, and what stands in for it, best first.
 static const char* const kButtonFace = "ＭＳ Ｐゴシック";
-static const char* const kStandIns[] = {"MS PGothic", "IPAPGothic", "IPAGothic", "VL PGothic",
-                                        "TakaoPGothic", "Noto Sans CJK JP", "Noto Sans JP",
-                                        "Droid Sans Japanese"};
+static const char* const kStandIns[] = {"MS PGothic",   "IPAPGothic",       "IPAGothic",    "VL PGothic",
+                                        "TakaoPGothic", "Noto Sans CJK JP", "Noto Sans JP", "Droid Sans Japanese"};
 
 constexpr int kButtonPoints = 18;
 

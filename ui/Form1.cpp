@@ -23,13 +23,19 @@ namespace {
 
 // 15 twips to the logical pixel (96 per inch).
 constexpr int kTwipsPerPixel = 15;
-constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+constexpr int px(int twips)
+{
+    return twips / kTwipsPerPixel;
+}
 
 // The client area: 9840 x 960 twips.
 constexpr int kClientWidth = px(9840);
 constexpr int kClientHeight = px(960);
 
-QString fromBytes(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromBytes(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The client area drawn as a print surface: the lines printed since the last Clear, behind the
 // controls, at their own sizes. Drawn anew on every repaint, so the text persists.

@@ -54,24 +54,24 @@ private:
     void forward(void (FormEvents::*event)()); // delivers one event, if anyone listens
 
     // The controls, with the names the handlers know them by (also their objectName).
-    QLineEdit* Text1 = nullptr;       // the current track number a2
-    QScrollBar* HScroll1 = nullptr;   // picks the track number
-    QPushButton* Command5 = nullptr;  // ">" play / resume
-    QPushButton* Command4 = nullptr;  // "| |" pause
-    QPushButton* Command3 = nullptr;  // "<<" previous track
-    QPushButton* Command2 = nullptr;  // "<" restart the current track
-    QPushButton* Command1 = nullptr;  // ">>" next track
-    QComboBox* Combo1 = nullptr;      // the play mode
-    QMenu* nmu = nullptr;             // "メニュー"
-    QAction* ra = nullptr;            // random play
-    QAction* jun = nullptr;           // play in order from the first
-    QAction* gya = nullptr;           // play in reverse from the last
-    QAction* lis = nullptr;           // write the track list
+    QLineEdit* Text1 = nullptr;      // the current track number a2
+    QScrollBar* HScroll1 = nullptr;  // picks the track number
+    QPushButton* Command5 = nullptr; // ">" play / resume
+    QPushButton* Command4 = nullptr; // "| |" pause
+    QPushButton* Command3 = nullptr; // "<<" previous track
+    QPushButton* Command2 = nullptr; // "<" restart the current track
+    QPushButton* Command1 = nullptr; // ">>" next track
+    QComboBox* Combo1 = nullptr;     // the play mode
+    QMenu* nmu = nullptr;            // "メニュー"
+    QAction* ra = nullptr;           // random play
+    QAction* jun = nullptr;          // play in order from the first
+    QAction* gya = nullptr;          // play in reverse from the last
+    QAction* lis = nullptr;          // write the track list
 
     FormEvents* m_events = nullptr;
-    QWidget* m_client = nullptr;  // the client area, the print surface
+    QWidget* m_client = nullptr; // the client area, the print surface
     TextArea m_textArea;
-    QTimer* m_timer1 = nullptr;   // Timer1: the playback monitor's tick
+    QTimer* m_timer1 = nullptr; // Timer1: the playback monitor's tick
     std::string m_caption = "Form1";
 };
 

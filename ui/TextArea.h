@@ -16,9 +16,9 @@ namespace zuvelo {
 class TextArea {
 public:
     struct Line {
-        int topTwips;      // top of the line
-        int points;        // font size it was printed at
-        std::string text;  // UTF-8 bytes
+        int topTwips;     // top of the line
+        int points;       // font size it was printed at
+        std::string text; // UTF-8 bytes
     };
 
     void clear();

@@ -215,8 +215,7 @@ int main(int argc, char** argv)
     int rc = 0;
     if (!ended) {
         if (Clock::now() >= giveUp) {
-            std::fprintf(stderr, "timeout: the child did not %s\n",
-                         o.untilExit ? "end" : "play");
+            std::fprintf(stderr, "timeout: the child did not %s\n", o.untilExit ? "end" : "play");
             ::kill(pid, SIGKILL);
             rc = 1;
         } else {

@@ -79,14 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (text.find(name) == std::string_view::npos)
         fail("device name is not part of the command text");
 
-    const std::string plain = std::string(verbWord(command.verb)) + " " + name +
-                              statusWord(command.statusItem) + (command.seekToStart ? " to start" : "");
+    const std::string plain = std::string(verbWord(command.verb)) + " " + name + statusWord(command.statusItem) +
+                              (command.seekToStart ? " to start" : "");
     Command again;
     if (parseCommand(plain, again) != 0)
         fail("plain form of an accepted command is rejected");
-    if (again.verb != command.verb || again.deviceName != command.deviceName ||
-        again.filePath != command.filePath || again.statusItem != command.statusItem ||
-        again.seekToStart != command.seekToStart)
+    if (again.verb != command.verb || again.deviceName != command.deviceName || again.filePath != command.filePath ||
+        again.statusItem != command.statusItem || again.seekToStart != command.seekToStart)
         fail("plain form parses to a different command");
     return 0;
 }

@@ -41,11 +41,27 @@ std::vector<std::uint8_t> tinyWav()
     const std::uint32_t samples = 400, dataBytes = samples * 2;
     std::vector<std::uint8_t> out;
     auto put = [&](const char* text) { out.insert(out.end(), text, text + 4); };
-    auto put32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(v >> (8 * i))); };
-    auto put16 = [&](std::uint16_t v) { out.push_back(std::uint8_t(v)); out.push_back(std::uint8_t(v >> 8)); };
-    put("RIFF"); put32(36 + dataBytes); put("WAVE");
-    put("fmt "); put32(16); put16(1); put16(1); put32(8000); put32(16000); put16(2); put16(16);
-    put("data"); put32(dataBytes);
+    auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(std::uint8_t(v >> (8 * i)));
+    };
+    auto put16 = [&](std::uint16_t v) {
+        out.push_back(std::uint8_t(v));
+        out.push_back(std::uint8_t(v >> 8));
+    };
+    put("RIFF");
+    put32(36 + dataBytes);
+    put("WAVE");
+    put("fmt ");
+    put32(16);
+    put16(1);
+    put16(1);
+    put32(8000);
+    put32(16000);
+    put16(2);
+    put16(16);
+    put("data");
+    put32(dataBytes);
     for (std::uint32_t i = 0; i < samples; ++i)
         put16(std::uint16_t((i / 10) % 2 ? 8000 : -8000));
     return out;
@@ -54,9 +70,8 @@ std::vector<std::uint8_t> tinyWav()
 // A type-0 MIDI file: one note of a quarter second.
 std::vector<std::uint8_t> tinyMidi()
 {
-    return {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
-            'M', 'T', 'r', 'k', 0, 0, 0, 13,
-            0x00, 0x90, 0x3C, 0x64, 0x81, 0x70, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+    return {'M', 'T', 'h', 'd', 0,    0,    0,    6,    0,    0,    0,    1,    0x01, 0xE0, 'M',  'T',  'r', 'k',
+            0,   0,   0,   13,  0x00, 0x90, 0x3C, 0x64, 0x81, 0x70, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
 }
 
 std::set<std::string> g_open; // device names the current input opened

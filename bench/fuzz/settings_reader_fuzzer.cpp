@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <memory>
 
-using zuvelo::fuzz::fail;
 using zuvelo::PlayerNumber;
 using zuvelo::PlayerState;
+using zuvelo::fuzz::fail;
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-using zuvelo::fuzz::fail;
 using zuvelo::PlayerState;
+using zuvelo::fuzz::fail;
 
 namespace {
 

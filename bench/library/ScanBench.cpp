@@ -41,8 +41,8 @@ void buildTree(const std::string& root)
         const std::string folder = root + "/Album " + std::to_string(d);
         fs::create_directories(folder);
         for (int f = 0; f < kTracksPerFolder + kOthersPerFolder; ++f) {
-            const std::string name = folder + "/" + std::to_string(f) + " Track title"
-                + (f < kTracksPerFolder ? (f % 2 ? ".mp3" : ".WAV") : ".jpg");
+            const std::string name = folder + "/" + std::to_string(f) + " Track title" +
+                                     (f < kTracksPerFolder ? (f % 2 ? ".mp3" : ".WAV") : ".jpg");
             const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (fd < 0) {
                 std::perror(name.c_str());
@@ -104,8 +104,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::printf("building %d folders x %d files in %s\n", kFolders, kTracksPerFolder + kOthersPerFolder,
-                root.c_str());
+    std::printf("building %d folders x %d files in %s\n", kFolders, kTracksPerFolder + kOthersPerFolder, root.c_str());
     buildTree(root);
 
     int ticks = 0;
@@ -133,8 +132,7 @@ int main(int argc, char** argv)
             const int ticksBefore = ticks;
             eventYield.push_back(microsecondsPerFile(timeScan(root, zuvelo::EventYield{})));
             eventYieldTicks += ticks - ticksBefore;
-            processEvents.push_back(
-                microsecondsPerFile(timeScan(root, [] { QCoreApplication::processEvents(); })));
+            processEvents.push_back(microsecondsPerFile(timeScan(root, [] { QCoreApplication::processEvents(); })));
         }
         app.quit();
     });

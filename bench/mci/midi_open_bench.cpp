@@ -27,12 +27,14 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double msSince(Clock::time_point start) {
+double msSince(Clock::time_point start)
+{
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 // Resident set size in MB, from /proc.
-double residentMb() {
+double residentMb()
+{
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
     statm >> pages >> resident;
@@ -41,7 +43,8 @@ double residentMb() {
 
 // A General MIDI piece touching piano, strings, bass and drums, so the first render has to read
 // several instruments' samples.
-std::string writeTune(const std::filesystem::path& folder) {
+std::string writeTune(const std::filesystem::path& folder)
+{
     zuvelo::SmfWriter w(480);
     const int t = w.addTrack();
     w.programChange(t, 0, 0, 0);
@@ -63,7 +66,8 @@ std::string writeTune(const std::filesystem::path& folder) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::string soundFont = argc > 1 ? argv[1] : chooseSoundFontFile("");
     if (soundFont.empty() || !std::filesystem::exists(soundFont)) {
         std::fprintf(stderr, "no soundfont to measure with\n");
@@ -134,9 +138,10 @@ int main(int argc, char** argv) {
         return 1;
 
     std::printf("soundfont                      %s (loaded %d time(s))\n", soundFont.c_str(), cache.loadCount());
-    std::printf("first open                     %8.1f ms  %7.1f MB   goal < 150 ms, < 50 MB\n", firstOpenMs, firstOpenMb);
-    std::printf("render %5.1f s of music         %8.1f ms  %7.1f MB   (%.0fx real time)\n",
-                frames / 48000.0, renderMs, afterRenderMb, frames / 48000.0 * 1000.0 / renderMs);
+    std::printf("first open                     %8.1f ms  %7.1f MB   goal < 150 ms, < 50 MB\n", firstOpenMs,
+                firstOpenMb);
+    std::printf("render %5.1f s of music         %8.1f ms  %7.1f MB   (%.0fx real time)\n", frames / 48000.0, renderMs,
+                afterRenderMb, frames / 48000.0 * 1000.0 / renderMs);
     std::printf("later opens (20)      median %8.2f ms  max %6.2f ms  goal < 10 ms\n", laterMedianMs, laterMaxMs);
     std::printf("reference full load            %8.1f ms  %7.1f MB\n", referenceMs, referenceMb);
     std::printf("ratio first open / reference   time %.3f  memory %.3f\n", firstOpenMs / referenceMs,

@@ -54,8 +54,7 @@ constexpr auto kPollInterval = std::chrono::microseconds(100);
 // Frames the MIDI reference renders: about one decoded frame of the compressed formats.
 constexpr int kMidiReferenceFrames = 1024;
 // The soundfont the layer uses by default, and Debian's file behind it.
-constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/default-GM.sf2",
-                                       "/usr/share/sounds/sf2/FluidR3_GM.sf2"};
+constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2"};
 
 double msBetween(Clock::time_point from, Clock::time_point to)
 {
@@ -88,8 +87,7 @@ bool runLayer(const std::string& path, LayerTimes& times)
     const bool played = mciSendString(("play " + device).c_str(), nullptr, 0, nullptr) == 0;
     const Clock::time_point playing = Clock::now();
     long long micros = -1;
-    while (played && (micros = mciFirstSampleMicros(device.c_str())) < 0 &&
-           Clock::now() - start < kFirstSampleTimeout)
+    while (played && (micros = mciFirstSampleMicros(device.c_str())) < 0 && Clock::now() - start < kFirstSampleTimeout)
         std::this_thread::sleep_for(kPollInterval);
     mciSendString(("close " + device).c_str(), nullptr, 0, nullptr);
     times.openMs = msBetween(start, opened);
@@ -162,10 +160,10 @@ public:
         std::vector<float> left(kMidiReferenceFrames), right(kMidiReferenceFrames);
         const Clock::time_point start = Clock::now();
         fluid_player_t* player = new_fluid_player(m_synth);
-        const bool ok = player != nullptr && fluid_player_add(player, path.c_str()) == FLUID_OK &&
-                        fluid_player_play(player) == FLUID_OK &&
-                        fluid_synth_write_float(m_synth, kMidiReferenceFrames, left.data(), 0, 1,
-                                                right.data(), 0, 1) == FLUID_OK;
+        const bool ok =
+            player != nullptr && fluid_player_add(player, path.c_str()) == FLUID_OK &&
+            fluid_player_play(player) == FLUID_OK &&
+            fluid_synth_write_float(m_synth, kMidiReferenceFrames, left.data(), 0, 1, right.data(), 0, 1) == FLUID_OK;
         const Clock::time_point end = Clock::now();
         if (player != nullptr) {
             fluid_player_stop(player);
@@ -199,8 +197,8 @@ int main(int argc, char** argv)
     FluidReference fluid;
     std::minstd_rand phase(20261206); // fixed seed: the same pauses in every run of the benchmark
 
-    std::printf("%-5s %12s %10s %10s %10s %14s %14s\n", "fmt", "first-sample", "open", "open+play",
-                "reference", "first/ref", "open/ref");
+    std::printf("%-5s %12s %10s %10s %10s %14s %14s\n", "fmt", "first-sample", "open", "open+play", "reference",
+                "first/ref", "open/ref");
     int failures = 0;
     for (const char* format : {"wav", "mp3", "mp2", "wma", "mid"}) {
         const std::string path = (folder / (std::string("bench.") + format)).string();
@@ -225,19 +223,18 @@ int main(int argc, char** argv)
                 ref.push_back(ms);
         }
         if (firstSample.size() != std::size_t(runs) || ref.size() != std::size_t(runs)) {
-            std::printf("%-5s failed: %zu of %d layer runs, %zu of %d reference runs succeeded\n",
-                        format, firstSample.size(), runs, ref.size(), runs);
+            std::printf("%-5s failed: %zu of %d layer runs, %zu of %d reference runs succeeded\n", format,
+                        firstSample.size(), runs, ref.size(), runs);
             ++failures;
             continue;
         }
         const double refMs = median(ref);
-        std::printf("%-5s %12.3f %10.3f %10.3f %10.3f %14.2f %14.2f\n", format, median(firstSample),
-                    median(open), median(openPlay), refMs, median(firstSample) / refMs,
-                    median(open) / refMs);
+        std::printf("%-5s %12.3f %10.3f %10.3f %10.3f %14.2f %14.2f\n", format, median(firstSample), median(open),
+                    median(openPlay), refMs, median(firstSample) / refMs, median(open) / refMs);
     }
     std::printf("medians of %d runs, ms; output driver \"%s\", %d frames a callback (%.1f ms); "
                 "underruns %llu\n",
-                runs, mciOutputDriverName(), mciOutputBufferFrames(),
-                mciOutputBufferFrames() * 1000.0 / 48000.0, mciUnderrunCount());
+                runs, mciOutputDriverName(), mciOutputBufferFrames(), mciOutputBufferFrames() * 1000.0 / 48000.0,
+                mciUnderrunCount());
     return failures == 0 ? 0 : 2;
 }

@@ -149,7 +149,8 @@ int main(int argc, char** argv)
                 controls(form).Combo1->setCurrentIndex(static_cast<int>(random() % 3));
             } else {
                 const int top = controls(form).HScroll1->maximum();
-                controls(form).HScroll1->setValue(1 + static_cast<int>(random() % static_cast<unsigned>(std::max(top, 1))));
+                controls(form).HScroll1->setValue(1 +
+                                                  static_cast<int>(random() % static_cast<unsigned>(std::max(top, 1))));
             }
         }
         clicker.setInterval(60 + static_cast<int>(random() % 200));
@@ -165,8 +166,8 @@ int main(int argc, char** argv)
                 end.descriptors, end.underruns);
     std::printf("growth: rss %+ld KB, descriptors %+d, underruns %llu\n", end.residentKb - baseline.residentKb,
                 end.descriptors - baseline.descriptors, end.underruns);
-    const bool within = end.residentKb - baseline.residentKb <= 5 * 1024 && end.descriptors - baseline.descriptors <= 5 &&
-                        end.underruns == 0;
+    const bool within = end.residentKb - baseline.residentKb <= 5 * 1024 &&
+                        end.descriptors - baseline.descriptors <= 5 && end.underruns == 0;
     std::printf("%s\n", within ? "PASS: within 5 MB and 5 descriptors, no underrun" : "FAIL");
     return status != 0 ? status : (within ? 0 : 1);
 }

@@ -53,9 +53,9 @@ struct VerbRow {
 
 // One row a verb.
 constexpr std::array kVerbs{
-    VerbRow{"open", Verb::Open},   VerbRow{"play", Verb::Play},   VerbRow{"pause", Verb::Pause},
-    VerbRow{"resume", Verb::Resume}, VerbRow{"stop", Verb::Stop}, VerbRow{"seek", Verb::Seek},
-    VerbRow{"close", Verb::Close}, VerbRow{"status", Verb::Status},
+    VerbRow{"open", Verb::Open},     VerbRow{"play", Verb::Play},     VerbRow{"pause", Verb::Pause},
+    VerbRow{"resume", Verb::Resume}, VerbRow{"stop", Verb::Stop},     VerbRow{"seek", Verb::Seek},
+    VerbRow{"close", Verb::Close},   VerbRow{"status", Verb::Status},
 };
 
 // What a keyword does to the command; the argument, when the row takes one, is the next word.
@@ -102,15 +102,9 @@ unsigned long applyKeywords(const std::vector<std::string_view>& words, Command&
             return MCIERR_UNRECOGNIZED_KEYWORD;
         unsigned long error = 0;
         switch (row->effect) {
-        case KeywordEffect::StatusMode:
-            error = setStatusItem(command, StatusItem::Mode);
-            break;
-        case KeywordEffect::StatusPosition:
-            error = setStatusItem(command, StatusItem::Position);
-            break;
-        case KeywordEffect::StatusLength:
-            error = setStatusItem(command, StatusItem::Length);
-            break;
+        case KeywordEffect::StatusMode: error = setStatusItem(command, StatusItem::Mode); break;
+        case KeywordEffect::StatusPosition: error = setStatusItem(command, StatusItem::Position); break;
+        case KeywordEffect::StatusLength: error = setStatusItem(command, StatusItem::Length); break;
         case KeywordEffect::SeekTo:
             if (i + 1 >= words.size())
                 return MCIERR_MISSING_PARAMETER;

@@ -54,7 +54,6 @@ private:
 
     std::map<std::string, Device> m_devices;
     std::vector<std::unique_ptr<PlaybackChannel>> m_playingOut; // closed, still sounding
-
 };
 
 } // namespace zuvelo::mci

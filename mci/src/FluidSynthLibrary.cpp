@@ -21,11 +21,11 @@ bool load()
     }
     FluidSynthFunctions functions;
     bool complete = true;
-#define ZUVELO_FLUIDSYNTH_LOOKUP(name)                                                       \
-    functions.name = reinterpret_cast<decltype(functions.name)>(dlsym(library, #name));     \
-    if (functions.name == nullptr) {                                                         \
-        std::fprintf(stderr, "mci: FluidSynth lacks %s; MIDI files cannot be played\n", #name); \
-        complete = false;                                                                    \
+#define ZUVELO_FLUIDSYNTH_LOOKUP(name)                                                                                 \
+    functions.name = reinterpret_cast<decltype(functions.name)>(dlsym(library, #name));                                \
+    if (functions.name == nullptr) {                                                                                   \
+        std::fprintf(stderr, "mci: FluidSynth lacks %s; MIDI files cannot be played\n", #name);                        \
+        complete = false;                                                                                              \
     }
     ZUVELO_FLUIDSYNTH_FUNCTIONS(ZUVELO_FLUIDSYNTH_LOOKUP)
 #undef ZUVELO_FLUIDSYNTH_LOOKUP

@@ -11,15 +11,17 @@
 
 namespace zuvelo::mci {
 
-#define ZUVELO_FLUIDSYNTH_FUNCTIONS(X)                                                                        \
-    X(new_fluid_settings) X(delete_fluid_settings) X(fluid_settings_setint) X(fluid_settings_setnum)            \
-    X(fluid_settings_setstr) X(fluid_set_log_function) X(new_fluid_synth) X(delete_fluid_synth)                 \
-    X(fluid_synth_add_sfloader) X(fluid_synth_sfload) X(fluid_synth_pin_preset) X(fluid_synth_get_sfont_by_id)  \
-    X(fluid_synth_add_sfont) X(fluid_synth_remove_sfont) X(fluid_synth_all_sounds_off)                          \
-    X(fluid_synth_get_active_voice_count) X(fluid_synth_write_float) X(new_fluid_player) X(delete_fluid_player) \
-    X(fluid_player_add_mem) X(fluid_player_play) X(fluid_player_stop) X(fluid_player_get_status)                \
-    X(fluid_player_get_current_tick) X(new_fluid_defsfloader) X(delete_fluid_sfloader)                          \
-    X(fluid_sfloader_set_callbacks)
+#define ZUVELO_FLUIDSYNTH_FUNCTIONS(X)                                                                                 \
+    X(new_fluid_settings)                                                                                              \
+    X(delete_fluid_settings)                                                                                           \
+    X(fluid_settings_setint) X(fluid_settings_setnum) X(fluid_settings_setstr) X(fluid_set_log_function)               \
+        X(new_fluid_synth) X(delete_fluid_synth) X(fluid_synth_add_sfloader) X(fluid_synth_sfload)                     \
+            X(fluid_synth_pin_preset) X(fluid_synth_get_sfont_by_id) X(fluid_synth_add_sfont)                          \
+                X(fluid_synth_remove_sfont) X(fluid_synth_all_sounds_off) X(fluid_synth_get_active_voice_count)        \
+                    X(fluid_synth_write_float) X(new_fluid_player) X(delete_fluid_player) X(fluid_player_add_mem)      \
+                        X(fluid_player_play) X(fluid_player_stop) X(fluid_player_get_status)                           \
+                            X(fluid_player_get_current_tick) X(new_fluid_defsfloader) X(delete_fluid_sfloader)         \
+                                X(fluid_sfloader_set_callbacks)
 
 struct FluidSynthFunctions {
 #define ZUVELO_FLUIDSYNTH_POINTER(name) decltype(&::name) name = nullptr;
@@ -50,7 +52,7 @@ const FluidSynthFunctions& fluidSynth();
 #define fluid_synth_add_sfont(...) ::zuvelo::mci::fluidSynth().fluid_synth_add_sfont(__VA_ARGS__)
 #define fluid_synth_remove_sfont(...) ::zuvelo::mci::fluidSynth().fluid_synth_remove_sfont(__VA_ARGS__)
 #define fluid_synth_all_sounds_off(...) ::zuvelo::mci::fluidSynth().fluid_synth_all_sounds_off(__VA_ARGS__)
-#define fluid_synth_get_active_voice_count(...)                                                                \
+#define fluid_synth_get_active_voice_count(...)                                                                        \
     ::zuvelo::mci::fluidSynth().fluid_synth_get_active_voice_count(__VA_ARGS__)
 #define fluid_synth_write_float(...) ::zuvelo::mci::fluidSynth().fluid_synth_write_float(__VA_ARGS__)
 #define new_fluid_player(...) ::zuvelo::mci::fluidSynth().new_fluid_player(__VA_ARGS__)

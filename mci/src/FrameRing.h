@@ -18,7 +18,8 @@ namespace zuvelo::mci {
 class FrameRing {
 public:
     explicit FrameRing(std::size_t capacityFrames)
-        : m_capacity(capacityFrames), m_samples(new float[capacityFrames * 2])
+        : m_capacity(capacityFrames),
+          m_samples(new float[capacityFrames * 2])
     {
     }
 

@@ -14,12 +14,9 @@ namespace {
 const char* modeText(PlayMode mode)
 {
     switch (mode) {
-    case PlayMode::Playing:
-        return "playing";
-    case PlayMode::Paused:
-        return "paused";
-    case PlayMode::Stopped:
-        break;
+    case PlayMode::Playing: return "playing";
+    case PlayMode::Paused: return "paused";
+    case PlayMode::Stopped: break;
     }
     return "stopped";
 }
@@ -33,14 +30,10 @@ std::string statusReply(const Command& command, PlaybackChannel& channel)
 {
     const ChannelSnapshot snapshot = channel.snapshot();
     switch (command.statusItem) {
-    case StatusItem::Mode:
-        return modeText(snapshot.mode);
-    case StatusItem::Position:
-        return millisecondsText(snapshot.positionFrames);
-    case StatusItem::Length:
-        return millisecondsText(snapshot.lengthFrames);
-    case StatusItem::None:
-        break;
+    case StatusItem::Mode: return modeText(snapshot.mode);
+    case StatusItem::Position: return millisecondsText(snapshot.positionFrames);
+    case StatusItem::Length: return millisecondsText(snapshot.lengthFrames);
+    case StatusItem::None: break;
     }
     return {};
 }
@@ -56,10 +49,8 @@ unsigned long execute(const Command& command, std::string& reply)
     if (channel == nullptr)
         return MCIERR_INVALID_DEVICE_NAME;
     switch (command.verb) {
-    case Verb::Open:
-        break;
-    case Verb::Play:
-        return channel->play();
+    case Verb::Open: break;
+    case Verb::Play: return channel->play();
     case Verb::Resume:
         if (channel->snapshot().mode != PlayMode::Paused)
             return MCIERR_NONAPPLICABLE_FUNCTION;
@@ -69,18 +60,10 @@ unsigned long execute(const Command& command, std::string& reply)
             return MCIERR_NONAPPLICABLE_FUNCTION;
         channel->pause();
         return 0;
-    case Verb::Stop:
-        channel->stop();
-        return 0;
-    case Verb::Seek:
-        channel->seekToStart();
-        return 0;
-    case Verb::Close:
-        registry.close(command.deviceName);
-        return 0;
-    case Verb::Status:
-        reply = statusReply(command, *channel);
-        return 0;
+    case Verb::Stop: channel->stop(); return 0;
+    case Verb::Seek: channel->seekToStart(); return 0;
+    case Verb::Close: registry.close(command.deviceName); return 0;
+    case Verb::Status: reply = statusReply(command, *channel); return 0;
     }
     return MCIERR_UNRECOGNIZED_COMMAND;
 }

@@ -15,13 +15,13 @@ constexpr double kDefaultMicrosecondsPerQuarter = 500000.0;
 // Reads big-endian numbers, variable-length quantities and bytes, never past end.
 class ByteReader {
 public:
-    ByteReader(const std::uint8_t* data, std::size_t begin, std::size_t end)
-        : m_data(data), m_pos(begin), m_end(end) {}
+    ByteReader(const std::uint8_t* data, std::size_t begin, std::size_t end) : m_data(data), m_pos(begin), m_end(end) {}
 
     bool atEnd() const { return m_pos >= m_end; }
     std::size_t position() const { return m_pos; }
 
-    bool byte(std::uint8_t& out) {
+    bool byte(std::uint8_t& out)
+    {
         if (m_pos >= m_end)
             return false;
         out = m_data[m_pos++];
@@ -29,7 +29,8 @@ public:
     }
     void unread() { --m_pos; }
 
-    bool skip(std::size_t count) {
+    bool skip(std::size_t count)
+    {
         if (count > m_end - m_pos)
             return false;
         m_pos += count;
@@ -37,7 +38,8 @@ public:
     }
 
     // At most four bytes, as the file format allows.
-    bool varLength(std::uint32_t& out) {
+    bool varLength(std::uint32_t& out)
+    {
         out = 0;
         for (int i = 0; i < 4; ++i) {
             std::uint8_t c;
@@ -50,7 +52,8 @@ public:
         return false;
     }
 
-    bool bigEndian(int bytes, std::uint32_t& out) {
+    bool bigEndian(int bytes, std::uint32_t& out)
+    {
         out = 0;
         for (int i = 0; i < bytes; ++i) {
             std::uint8_t c;
@@ -61,7 +64,8 @@ public:
         return true;
     }
 
-    bool tag(const char* fourCC) {
+    bool tag(const char* fourCC)
+    {
         if (m_end - m_pos < 4 || !std::equal(fourCC, fourCC + 4, m_data + m_pos))
             return false;
         m_pos += 4;
@@ -75,7 +79,8 @@ private:
 };
 
 // Length a meta event must have for the player to accept it, or -1 for any length.
-int requiredMetaLength(std::uint8_t type) {
+int requiredMetaLength(std::uint8_t type)
+{
     switch (type) {
     case 0x2F: return 0; // end of track
     case 0x51: return 3; // tempo
@@ -92,7 +97,8 @@ using TempoChange = std::pair<std::uint32_t, double>;
 // eventTicks (in order, so the track's part of it is sorted), and raises lastTick to its last
 // event's. Fails once eventTicks would hold more than kMaxMidiEvents.
 bool scanTrack(ByteReader& track, std::vector<TempoChange>& tempos, std::vector<std::uint32_t>& eventTicks,
-               std::uint32_t& lastTick) {
+               std::uint32_t& lastTick)
+{
     std::uint64_t tick = 0;
     std::uint8_t runningStatus = 0;
     while (!track.atEnd()) {
@@ -160,9 +166,13 @@ bool scanTrack(ByteReader& track, std::vector<TempoChange>& tempos, std::vector<
 class TempoClock {
 public:
     TempoClock(int ticksPerQuarter, const std::vector<TempoChange>& tempos)
-        : m_ticksPerQuarter(ticksPerQuarter), m_tempos(tempos) {}
+        : m_ticksPerQuarter(ticksPerQuarter),
+          m_tempos(tempos)
+    {
+    }
 
-    double ms(std::uint32_t tick) {
+    double ms(std::uint32_t tick)
+    {
         while (m_next < m_tempos.size() && m_tempos[m_next].first < tick) {
             m_us += static_cast<double>(m_tempos[m_next].first - m_from) * m_tempo / m_ticksPerQuarter;
             m_from = m_tempos[m_next].first;
@@ -183,7 +193,8 @@ private:
 
 // Whether some kDensityWindowMs of the piece holds more than kMaxMidiEventsPerWindow events.
 // ticks: every event's tick, sorted.
-bool tooDense(const std::vector<std::uint32_t>& ticks, TempoClock clock) {
+bool tooDense(const std::vector<std::uint32_t>& ticks, TempoClock clock)
+{
     std::size_t windowStart = 0;
     double windowStartMs = 0;
     for (std::size_t i = 0; i < ticks.size(); ++i) {
@@ -200,13 +211,14 @@ bool tooDense(const std::vector<std::uint32_t>& ticks, TempoClock clock) {
 
 } // namespace
 
-std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, std::size_t size) {
+std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, std::size_t size)
+{
     if (data == nullptr)
         return std::nullopt;
     ByteReader file(data, 0, size);
     std::uint32_t headerLength, format, tracks, division;
-    if (!file.tag("MThd") || !file.bigEndian(4, headerLength) || headerLength != 6 ||
-        !file.bigEndian(2, format) || !file.bigEndian(2, tracks) || !file.bigEndian(2, division))
+    if (!file.tag("MThd") || !file.bigEndian(4, headerLength) || headerLength != 6 || !file.bigEndian(2, format) ||
+        !file.bigEndian(2, tracks) || !file.bigEndian(2, division))
         return std::nullopt;
     // SMPTE timing (top bit of the division) is something the player cannot follow.
     if (format > 2 || tracks == 0 || tracks > kMaxMidiTracks || division == 0 || (division & 0x8000))

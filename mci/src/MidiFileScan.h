@@ -8,12 +8,12 @@ namespace zuvelo::mci {
 
 // What a walk through a Standard MIDI File tells before it is played.
 struct MidiFileSummary {
-    int format = 0;                 // 0, 1 or 2
-    int trackCount = 0;             // number of MTrk chunks read
-    int ticksPerQuarter = 0;        // the header's division (metrical timing only)
+    int format = 0;                  // 0, 1 or 2
+    int trackCount = 0;              // number of MTrk chunks read
+    int ticksPerQuarter = 0;         // the header's division (metrical timing only)
     std::uint32_t lastEventTick = 0; // tick of the latest event of any track, end-of-track included
-    double lastEventMs = 0;         // the same moment in milliseconds, through the file's tempo map
-    std::size_t eventCount = 0;     // events of all tracks, end-of-track included
+    double lastEventMs = 0;          // the same moment in milliseconds, through the file's tempo map
+    std::size_t eventCount = 0;      // events of all tracks, end-of-track included
 };
 
 // What real pieces need, and more. The synthesizer's player holds every event in memory (about

@@ -21,7 +21,8 @@ constexpr std::size_t kBlockFrames = 64;
 // count as played this long after the moment the file's tempo map gives for them.
 constexpr std::uint64_t kEventsGraceFrames = 2 * kOutputRate;
 
-bool readWholeFile(const std::string& path, std::uintmax_t size, std::vector<std::uint8_t>& out) {
+bool readWholeFile(const std::string& path, std::uintmax_t size, std::vector<std::uint8_t>& out)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
@@ -32,7 +33,8 @@ bool readWholeFile(const std::string& path, std::uintmax_t size, std::vector<std
 
 } // namespace
 
-OpenResult<MidiRenderer> MidiRenderer::open(const std::string& path, SoundFontCache& soundFonts) {
+OpenResult<MidiRenderer> MidiRenderer::open(const std::string& path, SoundFontCache& soundFonts)
+{
     constexpr OpenError kInvalid{MCIERR_INVALID_FILE};
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -56,11 +58,15 @@ OpenResult<MidiRenderer> MidiRenderer::open(const std::string& path, SoundFontCa
     return renderer;
 }
 
-MidiRenderer::MidiRenderer(SoundFontCache& soundFonts, std::vector<std::uint8_t> file,
-                           MidiFileSummary summary)
-    : m_soundFonts(soundFonts), m_file(std::move(file)), m_summary(summary) {}
+MidiRenderer::MidiRenderer(SoundFontCache& soundFonts, std::vector<std::uint8_t> file, MidiFileSummary summary)
+    : m_soundFonts(soundFonts),
+      m_file(std::move(file)),
+      m_summary(summary)
+{
+}
 
-MidiRenderer::~MidiRenderer() {
+MidiRenderer::~MidiRenderer()
+{
     {
         SoundFontCache::Guard guard(m_soundFonts);
         stopLocked();
@@ -69,7 +75,8 @@ MidiRenderer::~MidiRenderer() {
         delete_fluid_settings(m_settings);
 }
 
-bool MidiRenderer::startLocked() {
+bool MidiRenderer::startLocked()
+{
     m_frames = 0;
     m_eventsDone = false;
     m_eventsDoneFrame = 0;
@@ -88,7 +95,8 @@ bool MidiRenderer::startLocked() {
            fluid_player_play(m_player) == FLUID_OK;
 }
 
-void MidiRenderer::stopLocked() {
+void MidiRenderer::stopLocked()
+{
     if (m_player) {
         fluid_player_stop(m_player);
         delete_fluid_player(m_player);
@@ -104,27 +112,28 @@ void MidiRenderer::stopLocked() {
     m_soundFontAdded = false;
 }
 
-void MidiRenderer::updateEndLocked() {
+void MidiRenderer::updateEndLocked()
+{
     if (!m_eventsDone) {
         const bool playerDone = fluid_player_get_status(m_player) != FLUID_PLAYER_PLAYING;
         const bool lastTickReached =
             fluid_player_get_current_tick(m_player) >= static_cast<int>(m_summary.lastEventTick);
-        const auto expectedFrames =
-            static_cast<std::uint64_t>(m_summary.lastEventMs * kOutputRate / 1000.0);
+        const auto expectedFrames = static_cast<std::uint64_t>(m_summary.lastEventMs * kOutputRate / 1000.0);
         if (playerDone || lastTickReached || m_frames >= expectedFrames + kEventsGraceFrames) {
             m_eventsDone = true;
             m_eventsDoneFrame = m_frames;
         }
     }
-    if (m_eventsDone && (fluid_synth_get_active_voice_count(m_synth) == 0 ||
-                         m_frames >= m_eventsDoneFrame + kTailFrames)) {
+    if (m_eventsDone &&
+        (fluid_synth_get_active_voice_count(m_synth) == 0 || m_frames >= m_eventsDoneFrame + kTailFrames)) {
         m_ended = true;
         fluid_player_stop(m_player);
         fluid_synth_all_sounds_off(m_synth, -1);
     }
 }
 
-std::size_t MidiRenderer::read(float* interleavedStereo, std::size_t frames) {
+std::size_t MidiRenderer::read(float* interleavedStereo, std::size_t frames)
+{
     SoundFontCache::Guard guard(m_soundFonts);
     std::size_t written = 0;
     while (written < frames && !m_ended) {
@@ -138,7 +147,8 @@ std::size_t MidiRenderer::read(float* interleavedStereo, std::size_t frames) {
     return written;
 }
 
-bool MidiRenderer::rewind() {
+bool MidiRenderer::rewind()
+{
     SoundFontCache::Guard guard(m_soundFonts);
     // A new synthesizer rather than a reset one: a reset leaves the reverb and chorus ringing
     // with the old position's sound. With the soundfont already loaded this costs little.
@@ -151,21 +161,25 @@ bool MidiRenderer::rewind() {
     return true;
 }
 
-bool MidiRenderer::ended() const {
+bool MidiRenderer::ended() const
+{
     SoundFontCache::Guard guard(m_soundFonts);
     return m_ended;
 }
 
-std::uint64_t MidiRenderer::positionMs() const {
+std::uint64_t MidiRenderer::positionMs() const
+{
     SoundFontCache::Guard guard(m_soundFonts);
     return m_frames * 1000 / kOutputRate;
 }
 
-std::uint64_t MidiRenderer::lengthMs() const {
+std::uint64_t MidiRenderer::lengthMs() const
+{
     return static_cast<std::uint64_t>(m_summary.lastEventMs);
 }
 
-std::int64_t MidiRenderer::lengthFrames() const {
+std::int64_t MidiRenderer::lengthFrames() const
+{
     return static_cast<std::int64_t>(lengthMs()) * kOutputRate / 1000;
 }
 

@@ -18,15 +18,11 @@ template <class Source>
 class OpenResult {
 public:
     // An opened source; source is not null.
-    OpenResult(std::unique_ptr<Source> source) : m_value(std::move(source))
-    {
-        assert(std::get<0>(m_value) != nullptr);
-    }
+    OpenResult(std::unique_ptr<Source> source) : m_value(std::move(source)) { assert(std::get<0>(m_value) != nullptr); }
     OpenResult(OpenError error) : m_value(error) { assert(error.code != 0); }
     // A result of a derived source, as one of its base.
     template <class Derived>
-    OpenResult(OpenResult<Derived>&& other)
-        : m_value(other ? Value(other.take()) : Value(OpenError{other.error()}))
+    OpenResult(OpenResult<Derived>&& other) : m_value(other ? Value(other.take()) : Value(OpenError{other.error()}))
     {
     }
 

@@ -18,7 +18,9 @@ constexpr std::size_t kFirstChunkFrames = 4096;
 } // namespace
 
 PlaybackChannel::PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output)
-    : m_source(std::move(source)), m_output(output), m_lengthFrames(m_source->lengthFrames())
+    : m_source(std::move(source)),
+      m_output(output),
+      m_lengthFrames(m_source->lengthFrames())
 {
     m_status.lengthFrames = m_lengthFrames;
     // Decode the first chunk here, before play can come: the first callback after play then

@@ -21,13 +21,15 @@ namespace {
 // The bank General MIDI's percussion channel selects.
 constexpr int kDrumBank = 128;
 
-bool isRegularFile(const std::filesystem::path& path) {
+bool isRegularFile(const std::filesystem::path& path)
+{
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
 }
 
 // "*.sf2" in any letter case, as a soundfont copied from another system may be named "GM.SF2".
-bool hasSf2Extension(const std::filesystem::path& path) {
+bool hasSf2Extension(const std::filesystem::path& path)
+{
     // The extension is everything from the name's last dot, so ending in ".sf2" is being ".sf2".
     return endsWithIgnoringAsciiCase(path.extension().string(), ".sf2");
 }
@@ -35,7 +37,8 @@ bool hasSf2Extension(const std::filesystem::path& path) {
 // Set while a soundfont is tried, on the thread trying it.
 thread_local bool g_quietLog = false;
 
-void logToStderr(int level, const char* message, void*) {
+void logToStderr(int level, const char* message, void*)
+{
     if (g_quietLog)
         return;
     std::fprintf(stderr, "mci: fluidsynth %s: %s\n", level == FLUID_PANIC ? "panic" : "error", message);
@@ -43,7 +46,8 @@ void logToStderr(int level, const char* message, void*) {
 
 } // namespace
 
-std::string chooseSoundFontFile(const std::string& folder) {
+std::string chooseSoundFontFile(const std::string& folder)
+{
     if (!folder.empty()) {
         std::vector<std::string> names;
         std::error_code ec;
@@ -63,7 +67,8 @@ std::string chooseSoundFontFile(const std::string& folder) {
     return {};
 }
 
-void quietFluidSynthLog() {
+void quietFluidSynthLog()
+{
     static std::once_flag once;
     std::call_once(once, [] {
         fluid_set_log_function(FLUID_PANIC, logToStderr, nullptr);
@@ -74,7 +79,8 @@ void quietFluidSynthLog() {
     });
 }
 
-fluid_settings_t* newRendererSettings() {
+fluid_settings_t* newRendererSettings()
+{
     if (!loadFluidSynth())
         return nullptr;
     quietFluidSynthLog();
@@ -94,7 +100,8 @@ fluid_settings_t* newRendererSettings() {
 
 SoundFontCache::SoundFontCache() = default;
 
-SoundFontCache::~SoundFontCache() {
+SoundFontCache::~SoundFontCache()
+{
     // Deleting the owner deletes the soundfont on its stack.
     if (m_owner)
         delete_fluid_synth(m_owner);
@@ -102,18 +109,21 @@ SoundFontCache::~SoundFontCache() {
         delete_fluid_settings(m_ownerSettings);
 }
 
-SoundFontCache& SoundFontCache::shared() {
+SoundFontCache& SoundFontCache::shared()
+{
     // Never destroyed: renderers on other threads may outlive static destruction at exit.
     static SoundFontCache* cache = new SoundFontCache;
     return *cache;
 }
 
-void SoundFontCache::setFolder(const std::string& folder) {
+void SoundFontCache::setFolder(const std::string& folder)
+{
     std::lock_guard guard(m_lock);
     m_folder = folder;
 }
 
-bool SoundFontCache::loadLocked() {
+bool SoundFontCache::loadLocked()
+{
     if (m_soundFont)
         return true;
     if (!loadFluidSynth())
@@ -149,8 +159,7 @@ bool SoundFontCache::loadLocked() {
         if (!loadFileLocked(path))
             continue;
         if (path != chosen && !m_failureReported)
-            std::fprintf(stderr, "mci: the soundfont %s could not be loaded; using %s\n", chosen.c_str(),
-                         path.c_str());
+            std::fprintf(stderr, "mci: the soundfont %s could not be loaded; using %s\n", chosen.c_str(), path.c_str());
         m_failureReported = true;
         return true;
     }
@@ -165,7 +174,8 @@ bool SoundFontCache::loadLocked() {
     return false;
 }
 
-bool SoundFontCache::loadFileLocked(const std::string& path) {
+bool SoundFontCache::loadFileLocked(const std::string& path)
+{
     std::shared_ptr<SoundFontFile> file = SoundFontFile::open(path);
     if (!file)
         return false;
@@ -191,34 +201,40 @@ bool SoundFontCache::loadFileLocked(const std::string& path) {
     return true;
 }
 
-bool SoundFontCache::addToLocked(fluid_synth_t* synth) {
+bool SoundFontCache::addToLocked(fluid_synth_t* synth)
+{
     if (!loadLocked())
         return false;
     return fluid_synth_add_sfont(synth, m_soundFont) != FLUID_FAILED;
 }
 
-void SoundFontCache::removeFromLocked(fluid_synth_t* synth) {
+void SoundFontCache::removeFromLocked(fluid_synth_t* synth)
+{
     if (m_soundFont)
         fluid_synth_remove_sfont(synth, m_soundFont);
 }
 
-int SoundFontCache::loadCount() const {
+int SoundFontCache::loadCount() const
+{
     std::lock_guard guard(m_lock);
     return m_loadCount;
 }
 
-std::string SoundFontCache::loadedPath() const {
+std::string SoundFontCache::loadedPath() const
+{
     std::lock_guard guard(m_lock);
     return m_loadedPath;
 }
 
-std::string SoundFontCache::soundFontFile() const {
+std::string SoundFontCache::soundFontFile() const
+{
     std::lock_guard guard(m_lock);
     return m_loadedPath.empty() ? chooseSoundFontFile(m_folder) : m_loadedPath;
 }
 
 } // namespace zuvelo::mci
 
-void mciSetSoundFontFolder(const char* folder) {
+void mciSetSoundFontFolder(const char* folder)
+{
     zuvelo::mci::SoundFontCache::shared().setFolder(folder ? folder : "");
 }

@@ -21,14 +21,16 @@ namespace {
 // beyond this is a damaged or hostile file, not worth holding in memory.
 constexpr std::uint64_t kMaxStructureBytes = 64u << 20;
 
-std::uint32_t littleEndian32(const std::uint8_t* bytes) {
+std::uint32_t littleEndian32(const std::uint8_t* bytes)
+{
     return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 |
            std::uint32_t(bytes[3]) << 24;
 }
 
 // Reads up to count bytes at offset and returns how many it got: fewer only where the file ends
 // (or cannot give more).
-std::size_t readUpTo(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {
+std::size_t readUpTo(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std::size_t count)
+{
     std::size_t done = 0;
     while (done < count) {
         const ssize_t got = ::pread(descriptor, buffer + done, count - done, off_t(offset + done));
@@ -42,18 +44,21 @@ std::size_t readUpTo(int descriptor, std::uint64_t offset, std::uint8_t* buffer,
 }
 
 // Reads count bytes at offset; whatever the file no longer holds (or cannot give) reads as zeros.
-void readOrZero(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {
+void readOrZero(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std::size_t count)
+{
     const std::size_t done = readUpTo(descriptor, offset, buffer, count);
     std::memset(buffer + done, 0, count - done);
 }
 
 // Whole reads only: false when the file is shorter than asked.
-bool readExactly(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std::size_t count) {
+bool readExactly(int descriptor, std::uint64_t offset, std::uint8_t* buffer, std::size_t count)
+{
     return readUpTo(descriptor, offset, buffer, count) == count;
 }
 
 std::mutex g_filesLock;
-std::map<std::string, std::shared_ptr<SoundFontFile>>& files() {
+std::map<std::string, std::shared_ptr<SoundFontFile>>& files()
+{
     // Never destroyed: a renderer may load samples while the process exits.
     static auto* map = new std::map<std::string, std::shared_ptr<SoundFontFile>>;
     return *map;
@@ -65,13 +70,15 @@ struct Handle {
     std::uint64_t position = 0;
 };
 
-void* openCallback(const char* filename) {
+void* openCallback(const char* filename)
+{
     std::lock_guard guard(g_filesLock);
     const auto it = files().find(filename ? filename : "");
     return it == files().end() ? nullptr : new Handle{it->second, 0};
 }
 
-int readCallback(void* buffer, fluid_long_long_t count, void* opaque) {
+int readCallback(void* buffer, fluid_long_long_t count, void* opaque)
+{
     auto* handle = static_cast<Handle*>(opaque);
     if (count < 0 || !handle->file->read(handle->position, buffer, std::size_t(count)))
         return FLUID_FAILED;
@@ -79,7 +86,8 @@ int readCallback(void* buffer, fluid_long_long_t count, void* opaque) {
     return FLUID_OK;
 }
 
-int seekCallback(void* opaque, fluid_long_long_t offset, int origin) {
+int seekCallback(void* opaque, fluid_long_long_t offset, int origin)
+{
     auto* handle = static_cast<Handle*>(opaque);
     fluid_long_long_t base = 0;
     if (origin == SEEK_CUR)
@@ -95,18 +103,21 @@ int seekCallback(void* opaque, fluid_long_long_t offset, int origin) {
     return FLUID_OK;
 }
 
-fluid_long_long_t tellCallback(void* opaque) {
+fluid_long_long_t tellCallback(void* opaque)
+{
     return fluid_long_long_t(static_cast<Handle*>(opaque)->position);
 }
 
-int closeCallback(void* opaque) {
+int closeCallback(void* opaque)
+{
     delete static_cast<Handle*>(opaque);
     return FLUID_OK;
 }
 
 } // namespace
 
-std::shared_ptr<SoundFontFile> SoundFontFile::open(const std::string& path) {
+std::shared_ptr<SoundFontFile> SoundFontFile::open(const std::string& path)
+{
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
         return nullptr;
@@ -119,13 +130,15 @@ std::shared_ptr<SoundFontFile> SoundFontFile::open(const std::string& path) {
     return file->copyStructure() ? file : nullptr;
 }
 
-SoundFontFile::~SoundFontFile() {
+SoundFontFile::~SoundFontFile()
+{
     ::close(m_descriptor);
 }
 
 // Finds the sample data (the "sdta" list) among the RIFF file's top-level chunks and copies
 // everything else. Every chunk must lie within the file: a truncated soundfont is refused here.
-bool SoundFontFile::copyStructure() {
+bool SoundFontFile::copyStructure()
+{
     std::uint8_t header[12];
     if (!readExactly(m_descriptor, 0, header, sizeof header) || std::memcmp(header, "RIFF", 4) != 0 ||
         std::memcmp(header + 8, "sfbk", 4) != 0)
@@ -155,7 +168,8 @@ bool SoundFontFile::copyStructure() {
                        std::size_t(m_size - m_samplesEnd));
 }
 
-bool SoundFontFile::read(std::uint64_t offset, void* buffer, std::size_t count) const {
+bool SoundFontFile::read(std::uint64_t offset, void* buffer, std::size_t count) const
+{
     if (offset > m_size || count > m_size - offset)
         return false;
     auto* out = static_cast<std::uint8_t*>(buffer);
@@ -178,18 +192,19 @@ bool SoundFontFile::read(std::uint64_t offset, void* buffer, std::size_t count) 
     return true;
 }
 
-fluid_sfloader_t* newSoundFontFileLoader(fluid_settings_t* settings) {
+fluid_sfloader_t* newSoundFontFileLoader(fluid_settings_t* settings)
+{
     fluid_sfloader_t* loader = new_fluid_defsfloader(settings);
-    if (loader != nullptr &&
-        fluid_sfloader_set_callbacks(loader, openCallback, readCallback, seekCallback, tellCallback,
-                                     closeCallback) != FLUID_OK) {
+    if (loader != nullptr && fluid_sfloader_set_callbacks(loader, openCallback, readCallback, seekCallback,
+                                                          tellCallback, closeCallback) != FLUID_OK) {
         delete_fluid_sfloader(loader);
         return nullptr;
     }
     return loader;
 }
 
-void useSoundFontFile(const std::string& path, std::shared_ptr<SoundFontFile> file) {
+void useSoundFontFile(const std::string& path, std::shared_ptr<SoundFontFile> file)
+{
     std::lock_guard guard(g_filesLock);
     files()[path] = std::move(file);
 }

@@ -101,9 +101,9 @@ unsigned long SoundOutput::attach(MixSource* source)
 void SoundOutput::detach(MixSource* source)
 {
     std::lock_guard lock(m_sourcesMutex);
-    m_sources.erase(std::remove_if(m_sources.begin(), m_sources.end(),
-                                   [source](const Entry& e) { return e.source == source; }),
-                    m_sources.end());
+    m_sources.erase(
+        std::remove_if(m_sources.begin(), m_sources.end(), [source](const Entry& e) { return e.source == source; }),
+        m_sources.end());
 }
 
 void SoundOutput::playOut(MixSource* source)
@@ -165,9 +165,9 @@ void SoundOutput::mix(float* out, std::size_t frames)
     if (m_sources.size() > 1)
         guardSamples(out, frames * kOutputChannels);
     // A finished source is asked no more (erasing never allocates).
-    m_sources.erase(std::remove_if(m_sources.begin(), m_sources.end(),
-                                   [](const Entry& e) { return e.source->finished(); }),
-                    m_sources.end());
+    m_sources.erase(
+        std::remove_if(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.source->finished(); }),
+        m_sources.end());
     if (std::none_of(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.rest; })) {
         for (Entry& entry : m_sources)
             entry.afterRests = false;

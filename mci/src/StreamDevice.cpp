@@ -134,8 +134,7 @@ bool StreamDevice::openInput(const std::string& path, const AVInputFormat* conta
 
     const AVCodec* decoder = nullptr;
     m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-    const AVCodecParameters* parameters =
-        m_streamIndex >= 0 ? m_format->streams[m_streamIndex]->codecpar : nullptr;
+    const AVCodecParameters* parameters = m_streamIndex >= 0 ? m_format->streams[m_streamIndex]->codecpar : nullptr;
     const bool complete = parameters != nullptr && decoder != nullptr && parameters->sample_rate > 0 &&
                           parameters->ch_layout.nb_channels > 0;
     if (!complete) {
@@ -214,8 +213,8 @@ bool StreamDevice::convertFrame(const AVFrame* frame)
     const std::size_t oldSize = m_pending.size();
     m_pending.resize(oldSize + std::size_t(room) * kOutputChannels);
     auto* out = reinterpret_cast<uint8_t*>(m_pending.data() + oldSize);
-    const int converted = swr_convert(m_resampler, &out, room, const_cast<const uint8_t**>(frame->extended_data),
-                                      frame->nb_samples);
+    const int converted =
+        swr_convert(m_resampler, &out, room, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
     m_pending.resize(oldSize + std::size_t(std::max(converted, 0)) * kOutputChannels);
     return converted >= 0;
 }

@@ -26,11 +26,15 @@ public:
     PrivateBus()
     {
         const std::string socket = m_folder / "bus";
-        m_folder.write("bus.conf", "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
-                                   " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                                   "<busconfig><type>session</type><listen>unix:path=" + socket + "</listen>"
-                                   "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                                   "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+        m_folder.write(
+            "bus.conf",
+            "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
+            " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+            "<busconfig><type>session</type><listen>unix:path=" +
+                socket +
+                "</listen>"
+                "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
         address = "unix:path=" + socket;
         const std::string config = "--config-file=" + (m_folder / "bus.conf");
         const std::string log = m_folder / "bus.log";
@@ -144,9 +148,12 @@ TEST(MediaKeys, playerctlDrivesTheButtonsAndSeesWhatTheyChose)
     expectTrack(1, "start");
     EXPECT_EQ(ctl("metadata xesam:album"), "caf\xEF\xBF\xBD x") << "a D-Bus string is UTF-8";
 
-    const struct { const char* command; const char* status; } transport[] = {
-        {"status", "Playing"}, {"pause", "Paused"},     {"play", "Playing"}, {"play-pause", "Paused"},
-        {"play-pause", "Playing"}, {"stop", "Paused"}, {"play", "Playing"},
+    const struct {
+        const char* command;
+        const char* status;
+    } transport[] = {
+        {"status", "Playing"},     {"pause", "Paused"}, {"play", "Playing"}, {"play-pause", "Paused"},
+        {"play-pause", "Playing"}, {"stop", "Paused"},  {"play", "Playing"},
     };
     for (const auto& row : transport) {
         ctl(row.command);
@@ -154,7 +161,10 @@ TEST(MediaKeys, playerctlDrivesTheButtonsAndSeesWhatTheyChose)
     }
 
     // ">>" and "<<" in order, wrapping at both ends.
-    const struct { const char* command; int track; } moves[] = {
+    const struct {
+        const char* command;
+        int track;
+    } moves[] = {
         {"next", 2}, {"next", 3}, {"next", 1}, {"previous", 3}, {"previous", 2},
     };
     for (const auto& row : moves) {
@@ -198,22 +208,46 @@ TEST(MediaKeys, twoCopiesInDifferentFoldersAreBothListedWithTheProtocolsTypes)
     };
     EXPECT_TRUE(eventually([&] { return listed() == both; })) << listed();
 
-    const std::string introspection =
-        bus.run("gdbus introspect --session --dest org.mpris.MediaPlayer2.zuvelo --object-path /org/mpris/MediaPlayer2");
-    for (const char* expected : {
-             "interface org.mpris.MediaPlayer2 {", "Raise();", "Quit();", "readonly b CanQuit = true;",
-             "readonly b CanRaise = true;", "readonly b HasTrackList = false;", "readonly s Identity = 'Zuvelo';",
-             "readonly s DesktopEntry = 'zuvelo';", "readonly as SupportedUriSchemes = ['file'];",
-             "readonly as SupportedMimeTypes = [", "interface org.mpris.MediaPlayer2.Player {", "Next();",
-             "Previous();", "Pause();", "PlayPause();", "Stop();", "Play();", "Seek(in  x Offset);",
-             "SetPosition(in  o TrackId,", "in  x Position);", "OpenUri(in  s Uri);", "Seeked(x Position);",
-             "readonly s PlaybackStatus = 'Stopped';", "readwrite s LoopStatus = 'Playlist';",
-             "readwrite d Rate = 1.0;", "readwrite b Shuffle = true;",
-             "readonly a{sv} Metadata = {'mpris:trackid': <objectpath '/org/mpris/MediaPlayer2/TrackList/NoTrack'>};",
-             "readwrite d Volume = 1.0;", "readonly x Position = 0;", "readonly d MinimumRate = 1.0;",
-             "readonly d MaximumRate = 1.0;", "readonly b CanGoNext = false;", "readonly b CanGoPrevious = false;",
-             "readonly b CanPlay = false;", "readonly b CanPause = false;", "readonly b CanSeek = false;",
-             "readonly b CanControl = true;"})
+    const std::string introspection = bus.run(
+        "gdbus introspect --session --dest org.mpris.MediaPlayer2.zuvelo --object-path /org/mpris/MediaPlayer2");
+    for (const char* expected :
+         {"interface org.mpris.MediaPlayer2 {",
+          "Raise();",
+          "Quit();",
+          "readonly b CanQuit = true;",
+          "readonly b CanRaise = true;",
+          "readonly b HasTrackList = false;",
+          "readonly s Identity = 'Zuvelo';",
+          "readonly s DesktopEntry = 'zuvelo';",
+          "readonly as SupportedUriSchemes = ['file'];",
+          "readonly as SupportedMimeTypes = [",
+          "interface org.mpris.MediaPlayer2.Player {",
+          "Next();",
+          "Previous();",
+          "Pause();",
+          "PlayPause();",
+          "Stop();",
+          "Play();",
+          "Seek(in  x Offset);",
+          "SetPosition(in  o TrackId,",
+          "in  x Position);",
+          "OpenUri(in  s Uri);",
+          "Seeked(x Position);",
+          "readonly s PlaybackStatus = 'Stopped';",
+          "readwrite s LoopStatus = 'Playlist';",
+          "readwrite d Rate = 1.0;",
+          "readwrite b Shuffle = true;",
+          "readonly a{sv} Metadata = {'mpris:trackid': <objectpath '/org/mpris/MediaPlayer2/TrackList/NoTrack'>};",
+          "readwrite d Volume = 1.0;",
+          "readonly x Position = 0;",
+          "readonly d MinimumRate = 1.0;",
+          "readonly d MaximumRate = 1.0;",
+          "readonly b CanGoNext = false;",
+          "readonly b CanGoPrevious = false;",
+          "readonly b CanPlay = false;",
+          "readonly b CanPause = false;",
+          "readonly b CanSeek = false;",
+          "readonly b CanControl = true;"})
         EXPECT_NE(introspection.find(expected), std::string::npos) << expected << "\n" << introspection;
 
     for (ProgramRun* p : {one.get(), two.get()}) {

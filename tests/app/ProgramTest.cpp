@@ -82,8 +82,8 @@ TEST(Program, aKilledCopyDoesNotBlockTheNextStart)
 // program runs and closes in order, settings written.
 TEST(Program, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
 {
-    const std::vector<std::string> noDisplay = {"SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM=", "DISPLAY=",
-                                                "WAYLAND_DISPLAY="};
+    const std::vector<std::string> noDisplay = {"SDL_AUDIODRIVER=dummy",
+                                                "QT_QPA_PLATFORM=", "DISPLAY=", "WAYLAND_DISPLAY="};
     struct Row {
         const char* what;
         int firstClosed; // descriptors firstClosed..2 are closed at the start (3: none)
@@ -113,7 +113,9 @@ TEST(Program, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
             std::this_thread::sleep_for(std::chrono::seconds(1)); // time to misread a stray write
         } else {
             // The line that follows start-up.
-            EXPECT_TRUE(eventually([&] { return folder.read("run.log").find("zuvelo: sound output") != std::string::npos || !run.running(); }));
+            EXPECT_TRUE(eventually([&] {
+                return folder.read("run.log").find("zuvelo: sound output") != std::string::npos || !run.running();
+            }));
         }
         ASSERT_TRUE(run.running()) << folder.read("run.log");
         run.signal(row.signal);
@@ -182,9 +184,11 @@ TEST(Program, losingTheDisplayStillWritesTheSettingsAndEndsInOrder)
     if (server.display().empty())
         GTEST_SKIP() << "no Xvfb here (scripts/install-deps.sh installs it)";
     ProgramFolder folder;
-    auto player = start(folder, "player.log",
-                        {"SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM=xcb", "DISPLAY=" + server.display()});
-    ASSERT_TRUE(eventually([&] { return folder.read("player.log").find("zuvelo: sound output") != std::string::npos || !player->running(); }));
+    auto player =
+        start(folder, "player.log", {"SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM=xcb", "DISPLAY=" + server.display()});
+    ASSERT_TRUE(eventually([&] {
+        return folder.read("player.log").find("zuvelo: sound output") != std::string::npos || !player->running();
+    }));
     ASSERT_TRUE(player->running()) << folder.read("player.log");
 
     server.stop(); // as at logout
@@ -254,8 +258,9 @@ TEST(Program, consecutiveTracksJoinWithoutAGap)
             const std::string track = folder.path() + "/Tones/" + name + "." + format;
             const std::string raw = folder.path() + "/" + name + ".raw";
             const std::string command = "ffmpeg -v error -y -f lavfi -i 'sine=frequency=" + std::to_string(pitch) +
-                                        ":duration=1:sample_rate=48000' -ac 2 '" + track + "' && ffmpeg -v error -y -i '" +
-                                        track + "' -f f32le -ac 2 -ar 48000 '" + raw + "'";
+                                        ":duration=1:sample_rate=48000' -ac 2 '" + track +
+                                        "' && ffmpeg -v error -y -i '" + track + "' -f f32le -ac 2 -ar 48000 '" + raw +
+                                        "'";
             ASSERT_EQ(std::system(command.c_str()), 0) << command;
             decoded.push_back(readFloats(raw));
             EXPECT_EQ(decoded.back().size(), 2u * 48000) << "the decoded length of " << track;

@@ -44,9 +44,8 @@ public:
     }
     std::string combo1ListEntry(int index) const override
     {
-        return index >= 0 && index < static_cast<int>(combo1List.size())
-                   ? combo1List[static_cast<std::size_t>(index)]
-                   : std::string();
+        return index >= 0 && index < static_cast<int>(combo1List.size()) ? combo1List[static_cast<std::size_t>(index)]
+                                                                         : std::string();
     }
     std::string combo1Text() const override { return combo1; }
     void setCombo1Text(const std::string& text) override

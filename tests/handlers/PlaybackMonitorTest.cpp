@@ -18,9 +18,8 @@ TEST(PlaybackMonitor, aTrackThatEnded_isClosedAndTheNextOpenedShownRewoundAndPla
     rig.media.setMode("stopped");
     ASSERT_EQ(rig.tick(), 3);
     const std::string old = HandlerRig::device(2), next = HandlerRig::device(3);
-    EXPECT_EQ(rig.media.commands(), (std::vector<std::string>{"status " + old + " mode", "close " + old,
-                                                              "Open " + next, "seek " + next + " to start",
-                                                              "play " + next}));
+    EXPECT_EQ(rig.media.commands(), (std::vector<std::string>{"status " + old + " mode", "close " + old, "Open " + next,
+                                                              "seek " + next + " to start", "play " + next}));
     const auto& calls = rig.media.calls();
     EXPECT_EQ(calls[2].replyCapacity, 0u);
     for (std::size_t i : {0u, 1u, 3u, 4u})
@@ -46,9 +45,9 @@ TEST(PlaybackMonitor, advancesOnlyOnARepliedStoppedWhileNotPaused)
         int b1;
         bool advances;
     };
-    for (const Case& c : {Case{"stopped", 0, true}, Case{"stopped", 1, false}, Case{"playing", 0, false},
-                          Case{"paused", 0, false}, Case{"Stopped", 0, false}, Case{"stoppe", 0, false},
-                          Case{"stopped now", 0, true}, Case{"", 0, false}}) {
+    for (const Case& c :
+         {Case{"stopped", 0, true}, Case{"stopped", 1, false}, Case{"playing", 0, false}, Case{"paused", 0, false},
+          Case{"Stopped", 0, false}, Case{"stoppe", 0, false}, Case{"stopped now", 0, true}, Case{"", 0, false}}) {
         HandlerRig rig;
         rig.playing(4, kInOrder, 1);
         rig.state.b1 = c.b1;

@@ -76,8 +76,7 @@ TEST(TrackList, lisWritesEveryTrackWithoutTouchingPlayback)
     rig.media.clearCalls();
     rig.handlers.lisClick();
     rig.handlers.lisClick();
-    EXPECT_EQ(rig.folder.read("list.csv"),
-              "1,\"/m/t1.mp3\r\"\r\n2,\"/m/t2.mp3\r\"\r\n3,\"/m/t3.mp3\r\"\r\n");
+    EXPECT_EQ(rig.folder.read("list.csv"), "1,\"/m/t1.mp3\r\"\r\n2,\"/m/t2.mp3\r\"\r\n3,\"/m/t3.mp3\r\"\r\n");
     EXPECT_TRUE(rig.media.commands().empty());
     EXPECT_EQ(rig.state.b1.value(), 1);
     EXPECT_TRUE(rig.listFailures.empty());

@@ -10,7 +10,10 @@ namespace {
 
 constexpr int kRandom = 0, kInOrder = 1, kReverse = 2;
 
-int wrap(int track, int nmax) { return track < 1 ? track + nmax : (track > nmax ? track - nmax : track); }
+int wrap(int track, int nmax)
+{
+    return track < 1 ? track + nmax : (track > nmax ? track - nmax : track);
+}
 
 using Click = void (PlayerHandlers::*)();
 
@@ -59,12 +62,12 @@ TEST(TransportButtons, worksFromTheEndsOfTheTable_asTheSelectionComputesThem)
     };
     const int n = 10;
     const Case cases[] = {
-        {&PlayerHandlers::command2Click, kInOrder, 1, n, 1},          // restart: 0, then nmax
-        {&PlayerHandlers::command2Click, kReverse, n - 1, 0, n - 1},  // restart: nmax, then 0
+        {&PlayerHandlers::command2Click, kInOrder, 1, n, 1},         // restart: 0, then nmax
+        {&PlayerHandlers::command2Click, kReverse, n - 1, 0, n - 1}, // restart: nmax, then 0
         {&PlayerHandlers::command2Click, kReverse, n, n + 1, n},
-        {&PlayerHandlers::command3Click, kInOrder, 2, n, 1},          // previous: 0, then nmax
+        {&PlayerHandlers::command3Click, kInOrder, 2, n, 1}, // previous: 0, then nmax
         {&PlayerHandlers::command3Click, kInOrder, 1, n - 1, n},
-        {&PlayerHandlers::command3Click, kReverse, n - 1, 1, n},      // nmax + 1, then 1
+        {&PlayerHandlers::command3Click, kReverse, n - 1, 1, n}, // nmax + 1, then 1
         {&PlayerHandlers::command3Click, kReverse, n, 2, 1},
         {&PlayerHandlers::command3Click, kReverse, n - 2, n, n - 1},
     };
@@ -148,8 +151,8 @@ TEST(TransportButtons, pause_pausesOrStopsByFileKind_andPlayResumes)
 
 TEST(TransportButtons, whilePaused_nextPreviousAndRestartResumeBeforeStopping)
 {
-    for (Click click : {&PlayerHandlers::command1Click, &PlayerHandlers::command2Click,
-                        &PlayerHandlers::command3Click}) {
+    for (Click click :
+         {&PlayerHandlers::command1Click, &PlayerHandlers::command2Click, &PlayerHandlers::command3Click}) {
         HandlerRig rig;
         rig.playing(5, kInOrder, 3);
         rig.handlers.command4Click();

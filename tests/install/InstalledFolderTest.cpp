@@ -89,8 +89,8 @@ TEST(InstalledFolder, aCopyInAFolderOfMusicStartsFromItsDesktopEntryPlaysAndClos
     const std::string music = work.path() + "/Music \"live\" $1 `x` 音楽";
     fs::create_directories(music + "/Album");
     fs::copy(prefix, music, fs::copy_options::recursive);
-    const std::string encode = "ffmpeg -v error -y -f lavfi -i sine=frequency=660:duration=30 " +
-                               shellQuoted(music + "/Album/tone.mp3");
+    const std::string encode =
+        "ffmpeg -v error -y -f lavfi -i sine=frequency=660:duration=30 " + shellQuoted(music + "/Album/tone.mp3");
     ASSERT_EQ(std::system(encode.c_str()), 0) << encode;
     fs::create_symlink(kDebianSoundFont, music + "/mine.sf2");
 

@@ -67,21 +67,21 @@ void makeFiles(const std::string& folder, const std::string& stem, int count, co
 
 TEST(PlayableName, acceptsTheSixSuffixesInAnyCaseWithoutNeedingADot)
 {
-    for (const char* name : {"a.wav", "b.wma", "c.mp3", "d.mp2", "e.mid", "f.midi", "ABC.MP3", "x.WaV",
-                             "Song.MiDi", "xwav", "MIDI", "wav", "mid", "midi", ".mp3", "a b.Mp2",
-                             "\xE6\x9B\xB2.mid", "\xFF\xFE.wma"})
+    for (const char* name :
+         {"a.wav", "b.wma", "c.mp3", "d.mp2", "e.mid", "f.midi", "ABC.MP3", "x.WaV", "Song.MiDi", "xwav", "MIDI", "wav",
+          "mid", "midi", ".mp3", "a b.Mp2", "\xE6\x9B\xB2.mid", "\xFF\xFE.wma"})
         EXPECT_TRUE(isPlayableName(name)) << name;
-    for (const char* name : {"song.flac", "a.mp4", "a.ogg", "mp3.txt", "a.wav ", "a.wav.bak", "", "id",
-                             "av", "a.mi", "a.midx", "a.m1d", "WAV\xFF", "a.mp3\n"})
+    for (const char* name : {"song.flac", "a.mp4", "a.ogg", "mp3.txt", "a.wav ", "a.wav.bak", "", "id", "av", "a.mi",
+                             "a.midx", "a.m1d", "WAV\xFF", "a.mp3\n"})
         EXPECT_FALSE(isPlayableName(name)) << name;
 }
 
 TEST(FolderScan, collectsPlayableFilesOfFirstLevelSubfoldersOnly)
 {
     TemporaryFolder pare;
-    pare.write("top.mp3");               // directly in the program's folder: ignored
+    pare.write("top.mp3"); // directly in the program's folder: ignored
     pare.write("Jazz/take five.mp3");
-    pare.write("Jazz/cover.jpg");        // examined, not taken
+    pare.write("Jazz/cover.jpg");         // examined, not taken
     pare.write("Jazz/deeper/hidden.mp3"); // deeper folder: ignored
     pare.write("Classic/Bolero.WAV");
     pare.write("Classic/notes.txt");
@@ -101,11 +101,36 @@ TEST(FolderScan, collectsPlayableFilesOfFirstLevelSubfoldersOnly)
 TEST(NaturalOrder, digitRunsByValueLettersWithoutCaseThenRawBytes)
 {
     // Each name comes strictly before every later one.
-    const std::vector<std::string> ordered = {
-        "", " ", "-1", "0", "00", "01", "1", "1.mp3", "1a", "2", "010", "10",
-        "99999999999999999999999", "0100000000000000000000000", "100000000000000000000000", "_",
-        "A", "a", "A01", "a1", "a2", "A10", "b", "track 2.mp3", "Track 10.mp3", "track 11.mp3", "z", "~",
-        "\xC3\xA9", "\xFF"};
+    const std::vector<std::string> ordered = {"",
+                                              " ",
+                                              "-1",
+                                              "0",
+                                              "00",
+                                              "01",
+                                              "1",
+                                              "1.mp3",
+                                              "1a",
+                                              "2",
+                                              "010",
+                                              "10",
+                                              "99999999999999999999999",
+                                              "0100000000000000000000000",
+                                              "100000000000000000000000",
+                                              "_",
+                                              "A",
+                                              "a",
+                                              "A01",
+                                              "a1",
+                                              "a2",
+                                              "A10",
+                                              "b",
+                                              "track 2.mp3",
+                                              "Track 10.mp3",
+                                              "track 11.mp3",
+                                              "z",
+                                              "~",
+                                              "\xC3\xA9",
+                                              "\xFF"};
     for (std::size_t i = 0; i < ordered.size(); ++i) {
         EXPECT_EQ(naturalCompare(ordered[i], ordered[i]), 0) << ordered[i];
         for (std::size_t j = i + 1; j < ordered.size(); ++j) {
@@ -157,11 +182,11 @@ TEST(FolderScan, followsSymbolicLinksAsAUserExpects)
     elsewhere.write("music/linked folder track.mp3");
     elsewhere.write("real.mp3");
     pare.write("Local/own.mp3");
-    fs::create_symlink(elsewhere.path() + "/music", pare.path() + "/Linked");           // folder link
+    fs::create_symlink(elsewhere.path() + "/music", pare.path() + "/Linked");            // folder link
     fs::create_symlink(elsewhere.path() + "/real.mp3", pare.path() + "/Local/link.mp3"); // file link
     fs::create_symlink(elsewhere.path() + "/gone.mp3", pare.path() + "/Local/dangling.mp3");
     fs::create_symlink(elsewhere.path(), pare.path() + "/Local/dir.mp3"); // a folder, not a track
-    fs::create_symlink(pare.path() + "/Loop", pare.path() + "/Loop");    // a link to itself
+    fs::create_symlink(pare.path() + "/Loop", pare.path() + "/Loop");     // a link to itself
 
     const ScanResult result = scan(pare.path());
     EXPECT_EQ(sorted(result.entries),

@@ -39,13 +39,12 @@ std::vector<std::string> otherNames(const std::string& folder)
 TEST(TrackListExport, writesNumberCommaQuotedPathWithCarriageReturnBeforeTheClosingQuote)
 {
     TemporaryFolder pare;
-    const PlayerState state = withTracks(pare.path(), {"/Jazz/so what.mp3", "/\xE6\xBC\x94\xE6\xAD\x8C/\xE6\x9B\xB2.mid",
-                                                      "/x/caf\xE9 \"live\".wav"});
+    const PlayerState state = withTracks(
+        pare.path(), {"/Jazz/so what.mp3", "/\xE6\xBC\x94\xE6\xAD\x8C/\xE6\x9B\xB2.mid", "/x/caf\xE9 \"live\".wav"});
     EXPECT_EQ(writeTrackList(state), std::nullopt);
-    EXPECT_EQ(pare.read("list.csv"),
-              "1,\"/Jazz/so what.mp3\r\"\r\n"
-              "2,\"/\xE6\xBC\x94\xE6\xAD\x8C/\xE6\x9B\xB2.mid\r\"\r\n"
-              "3,\"/x/caf\xE9 \"live\".wav\r\"\r\n");
+    EXPECT_EQ(pare.read("list.csv"), "1,\"/Jazz/so what.mp3\r\"\r\n"
+                                     "2,\"/\xE6\xBC\x94\xE6\xAD\x8C/\xE6\x9B\xB2.mid\r\"\r\n"
+                                     "3,\"/x/caf\xE9 \"live\".wav\r\"\r\n");
     EXPECT_TRUE(otherNames(pare.path()).empty());
 }
 

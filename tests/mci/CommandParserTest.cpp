@@ -106,7 +106,8 @@ TEST(ParseArbitraryText, givesAKnownCodeForEveryString)
                                         MCIERR_MISSING_PARAMETER,
                                         MCIERR_MISSING_DEVICE_NAME,
                                         MCIERR_NO_CLOSING_QUOTE};
-    const std::string alphabet = "  \"\"\t\xe6\x9b\xb2" "aeiopstxyz.PLAYmodeStatusSEEKto";
+    const std::string alphabet = "  \"\"\t\xe6\x9b\xb2"
+                                 "aeiopstxyz.PLAYmodeStatusSEEKto";
     const char* verbs[] = {"open ", "play ", "status ", "seek ", "", "stop"};
     std::mt19937 generator(1206);
     for (int i = 0; i < 20000; ++i) {

@@ -5,17 +5,19 @@
 
 #include <functional>
 
-using zuvelo::mci::scanStandardMidiFile;
 using zuvelo::SmfWriter;
+using zuvelo::mci::scanStandardMidiFile;
 
 namespace {
 
-std::optional<zuvelo::mci::MidiFileSummary> scan(const std::vector<std::uint8_t>& bytes) {
+std::optional<zuvelo::mci::MidiFileSummary> scan(const std::vector<std::uint8_t>& bytes)
+{
     return scanStandardMidiFile(bytes.data(), bytes.size());
 }
 
 // One track, 480 ticks a quarter: a note at tick 0 lasting 480 ticks, a note at 960 to 1440.
-std::vector<std::uint8_t> twoNotes() {
+std::vector<std::uint8_t> twoNotes()
+{
     SmfWriter w;
     const int t = w.addTrack();
     w.note(t, 0, 480, 0, 60, 100);
@@ -25,9 +27,15 @@ std::vector<std::uint8_t> twoNotes() {
 
 // One track: a tempo event, then notes (running status, alternately on and off) deltaTicks apart,
 // then the end of track; events in all, at 480 ticks a quarter.
-std::vector<std::uint8_t> manyEvents(std::size_t events, std::uint8_t deltaTicks, std::uint32_t microsecondsPerQuarter) {
-    std::vector<std::uint8_t> track = {0x00, 0xFF, 0x51, 0x03, std::uint8_t(microsecondsPerQuarter >> 16),
-                                       std::uint8_t(microsecondsPerQuarter >> 8), std::uint8_t(microsecondsPerQuarter)};
+std::vector<std::uint8_t> manyEvents(std::size_t events, std::uint8_t deltaTicks, std::uint32_t microsecondsPerQuarter)
+{
+    std::vector<std::uint8_t> track = {0x00,
+                                       0xFF,
+                                       0x51,
+                                       0x03,
+                                       std::uint8_t(microsecondsPerQuarter >> 16),
+                                       std::uint8_t(microsecondsPerQuarter >> 8),
+                                       std::uint8_t(microsecondsPerQuarter)};
     for (std::size_t i = 0; i + 2 < events; ++i) {
         if (i == 0)
             track.insert(track.end(), {deltaTicks, 0x90, 60, 100});
@@ -47,7 +55,8 @@ constexpr std::size_t kFirstEvent = 22;
 
 } // namespace
 
-TEST(MidiFileScan, acceptedFiles_reportTracksAndLastEvent) {
+TEST(MidiFileScan, acceptedFiles_reportTracksAndLastEvent)
+{
     const auto summary = scan(twoNotes());
     ASSERT_TRUE(summary);
     EXPECT_EQ(summary->format, 0);
@@ -71,7 +80,8 @@ TEST(MidiFileScan, acceptedFiles_reportTracksAndLastEvent) {
     EXPECT_DOUBLE_EQ(multi->lastEventMs, 2000.0);
 }
 
-TEST(MidiFileScan, tempoChanges_shapeTheLength) {
+TEST(MidiFileScan, tempoChanges_shapeTheLength)
+{
     // A quarter at 120 bpm, then three quarters at 240 bpm: 500 + 750 ms. A tempo change in
     // another track applies to every track.
     SmfWriter w(480);
@@ -84,17 +94,17 @@ TEST(MidiFileScan, tempoChanges_shapeTheLength) {
     EXPECT_DOUBLE_EQ(summary->lastEventMs, 500.0 + 750.0);
 }
 
-TEST(MidiFileScan, runningStatusAndForeignChunks_areRead) {
+TEST(MidiFileScan, runningStatusAndForeignChunks_areRead)
+{
     // Hand-made: an unknown chunk before the track, then a note-on with a second note in running
     // status, a sysex and a text meta event.
-    std::vector<std::uint8_t> f{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
-                                'X', 'y', 'z', 'w', 0, 0, 0, 2, 0xAB, 0xCD,
-                                'M', 'T', 'r', 'k', 0, 0, 0, 0};
+    std::vector<std::uint8_t> f{'M', 'T', 'h', 'd', 0, 0, 0,    6,    0,   0,   0,   1,   0, 96, 'X', 'y',
+                                'z', 'w', 0,   0,   0, 2, 0xAB, 0xCD, 'M', 'T', 'r', 'k', 0, 0,  0,   0};
     const std::vector<std::uint8_t> events{
-        0x00, 0x90, 60, 100, 0x10, 64, 100,    // note-on, then another by running status
-        0x00, 0xF0, 0x03, 0x7E, 0x09, 0xF7,    // sysex (GM on, shortened)
-        0x00, 0xFF, 0x01, 0x02, 'h', 'i',      // text
-        0x20, 0x80, 60, 0, 0x00, 64, 0,        // two note-offs, running status again
+        0x00, 0x90, 60,   100,  0x10, 64,   100, // note-on, then another by running status
+        0x00, 0xF0, 0x03, 0x7E, 0x09, 0xF7,      // sysex (GM on, shortened)
+        0x00, 0xFF, 0x01, 0x02, 'h',  'i',       // text
+        0x20, 0x80, 60,   0,    0x00, 64,   0,   // two note-offs, running status again
         0x00, 0xFF, 0x2F, 0x00};
     f[f.size() - 1] = static_cast<std::uint8_t>(events.size());
     f.insert(f.end(), events.begin(), events.end());
@@ -104,7 +114,8 @@ TEST(MidiFileScan, runningStatusAndForeignChunks_areRead) {
     EXPECT_EQ(summary->lastEventTick, 0x30u);
 }
 
-TEST(MidiFileScan, malformedFiles_areRefused) {
+TEST(MidiFileScan, malformedFiles_areRefused)
+{
     const std::vector<std::uint8_t> good = twoNotes();
     ASSERT_TRUE(scan(good));
 
@@ -121,19 +132,33 @@ TEST(MidiFileScan, malformedFiles_areRefused) {
         {"format 3", [](auto& f) { f[9] = 3; }},
         {"no tracks", [](auto& f) { f[11] = 0; }},
         {"more tracks than chunks", [](auto& f) { f[11] = 2; }},
-        {"129 tracks", [](auto& f) { f[10] = 0; f[11] = 129; }},
-        {"SMPTE division", [](auto& f) { f[12] = 0xE7; f[13] = 40; }},
-        {"zero division", [](auto& f) { f[12] = 0; f[13] = 0; }},
+        {"129 tracks",
+         [](auto& f) {
+             f[10] = 0;
+             f[11] = 129;
+         }},
+        {"SMPTE division",
+         [](auto& f) {
+             f[12] = 0xE7;
+             f[13] = 40;
+         }},
+        {"zero division",
+         [](auto& f) {
+             f[12] = 0;
+             f[13] = 0;
+         }},
         {"track chunk past the end", [](auto& f) { f[21] = static_cast<std::uint8_t>(f[21] + 1); }},
         {"file cut inside a track", [](auto& f) { f.resize(f.size() - 5); }},
-        {"note cut inside its data", [](auto& f) {
+        {"note cut inside its data",
+         [](auto& f) {
              f.resize(kFirstEvent + 3); // delta, status, key: no velocity
              f[21] = 3;
          }},
         {"data byte without a status", [](auto& f) { f[kFirstEvent + 1] = 0x3C; }},
         {"system common message", [](auto& f) { f[kFirstEvent + 1] = 0xF2; }},
         {"end of track with data", [](auto& f) { f[f.size() - 1] = 1; }},
-        {"delta time of five bytes", [](auto& f) {
+        {"delta time of five bytes",
+         [](auto& f) {
              std::vector<std::uint8_t> tail(f.begin() + kFirstEvent + 1, f.end());
              f.resize(kFirstEvent);
              f.insert(f.end(), {0x80, 0x80, 0x80, 0x80, 0x00});
@@ -165,7 +190,8 @@ TEST(MidiFileScan, malformedFiles_areRefused) {
     EXPECT_FALSE(scan(far.bytes())) << "nine largest deltas";
 }
 
-TEST(MidiFileScan, moreEventsThanRealPiecesHave_areRefused) {
+TEST(MidiFileScan, moreEventsThanRealPiecesHave_areRefused)
+{
     using zuvelo::mci::kMaxMidiEvents;
     using zuvelo::mci::kMaxMidiEventsPerWindow;
     struct Case {
@@ -187,7 +213,8 @@ TEST(MidiFileScan, moreEventsThanRealPiecesHave_areRefused) {
     }
 }
 
-TEST(MidiFileScan, arbitraryBytes_neverReadOutOfBounds) {
+TEST(MidiFileScan, arbitraryBytes_neverReadOutOfBounds)
+{
     // Every prefix and a sweep of single-byte corruptions of a real file: under the address
     // sanitizer this shows the walk stays inside the data, whatever it is given.
     const std::vector<std::uint8_t> good = twoNotes();

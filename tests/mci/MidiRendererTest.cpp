@@ -15,8 +15,8 @@
 #include <thread>
 
 using namespace zuvelo::mci;
-using zuvelo::testing::TemporaryFolder;
 using zuvelo::SmfWriter;
+using zuvelo::testing::TemporaryFolder;
 
 namespace {
 
@@ -25,19 +25,22 @@ constexpr std::size_t kRate = kOutputRate;
 constexpr std::size_t kBlock = 64;
 
 // One soundfont for the whole suite, as in the application.
-SoundFontCache& suiteSoundFonts() {
+SoundFontCache& suiteSoundFonts()
+{
     static SoundFontCache cache;
     return cache;
 }
 
-std::unique_ptr<MidiRenderer> openOrFail(const std::string& path) {
+std::unique_ptr<MidiRenderer> openOrFail(const std::string& path)
+{
     auto renderer = MidiRenderer::open(path, suiteSoundFonts());
     EXPECT_TRUE(renderer) << path << " error " << renderer.error();
     return renderer.take();
 }
 
 // Renders in the odd-sized pieces a decode-ahead thread asks for, until the piece ends.
-std::vector<float> renderAll(MidiRenderer& renderer, std::size_t maxFrames = 30 * kRate) {
+std::vector<float> renderAll(MidiRenderer& renderer, std::size_t maxFrames = 30 * kRate)
+{
     std::vector<float> out;
     std::vector<float> chunk(2 * 1000);
     while (out.size() / 2 < maxFrames) {
@@ -49,7 +52,8 @@ std::vector<float> renderAll(MidiRenderer& renderer, std::size_t maxFrames = 30 
     return out;
 }
 
-double rms(const std::vector<float>& samples, std::size_t fromFrame, std::size_t toFrame) {
+double rms(const std::vector<float>& samples, std::size_t fromFrame, std::size_t toFrame)
+{
     toFrame = std::min(toFrame, samples.size() / 2);
     double sum = 0;
     for (std::size_t i = 2 * fromFrame; i < 2 * toFrame; ++i)
@@ -57,14 +61,21 @@ double rms(const std::vector<float>& samples, std::size_t fromFrame, std::size_t
     return toFrame > fromFrame ? std::sqrt(sum / double(2 * (toFrame - fromFrame))) : 0.0;
 }
 
-std::size_t frames(const std::vector<float>& samples) { return samples.size() / 2; }
-std::size_t msToFrames(double ms) { return static_cast<std::size_t>(ms * kRate / 1000.0); }
+std::size_t frames(const std::vector<float>& samples)
+{
+    return samples.size() / 2;
+}
+std::size_t msToFrames(double ms)
+{
+    return static_cast<std::size_t>(ms * kRate / 1000.0);
+}
 
 // Audible: well above the synthesizer's dither-free silence (exactly 0) and denormal noise.
 constexpr double kAudible = 1e-3;
 
 // Four piano quarter notes at 120 bpm, each held for an eighth: the last note-off is at 1750 ms.
-std::string writeTune(const TemporaryFolder& folder, const std::string& name = "tune.mid") {
+std::string writeTune(const TemporaryFolder& folder, const std::string& name = "tune.mid")
+{
     SmfWriter w(480);
     const int t = w.addTrack();
     w.programChange(t, 0, 0, 0);
@@ -78,7 +89,8 @@ std::string writeTune(const TemporaryFolder& folder, const std::string& name = "
 
 } // namespace
 
-TEST(MidiRenderer, shortTune_soundsForItsLengthAndThenEnds) {
+TEST(MidiRenderer, shortTune_soundsForItsLengthAndThenEnds)
+{
     TemporaryFolder folder;
     auto renderer = openOrFail(writeTune(folder));
     ASSERT_TRUE(renderer);
@@ -103,13 +115,14 @@ TEST(MidiRenderer, shortTune_soundsForItsLengthAndThenEnds) {
     EXPECT_EQ(renderer->read(more, 256), 0u);
 }
 
-TEST(MidiRenderer, noteNeverReleased_endsOneSecondAfterTheLastEvent) {
+TEST(MidiRenderer, noteNeverReleased_endsOneSecondAfterTheLastEvent)
+{
     TemporaryFolder folder;
     SmfWriter w(480);
     const int t = w.addTrack();
     w.programChange(t, 0, 0, 19); // church organ: sustains as long as the key is down
     w.noteOn(t, 0, 0, 60, 110);
-    w.endOfTrack(t, 960);         // the file ends at 1000 ms with the key still down
+    w.endOfTrack(t, 960); // the file ends at 1000 ms with the key still down
     const std::string path = folder / "hung.mid";
     ASSERT_TRUE(w.writeTo(path));
 
@@ -122,7 +135,8 @@ TEST(MidiRenderer, noteNeverReleased_endsOneSecondAfterTheLastEvent) {
     EXPECT_GT(rms(audio, frames(audio) - msToFrames(100), frames(audio)), kAudible);
 }
 
-TEST(MidiRenderer, tempoChange_isFollowedWhileRenderingAheadOfTime) {
+TEST(MidiRenderer, tempoChange_isFollowedWhileRenderingAheadOfTime)
+{
     // One note held for eight quarters at 240 bpm: released at 1000 ms, however fast we render.
     TemporaryFolder folder;
     SmfWriter w(480);
@@ -142,7 +156,8 @@ TEST(MidiRenderer, tempoChange_isFollowedWhileRenderingAheadOfTime) {
     EXPECT_GT(rms(audio, msToFrames(1800), msToFrames(1950)), kAudible);
 }
 
-TEST(MidiRenderer, rewind_replaysFromTheStart) {
+TEST(MidiRenderer, rewind_replaysFromTheStart)
+{
     TemporaryFolder folder;
     auto renderer = openOrFail(writeTune(folder));
     ASSERT_TRUE(renderer);
@@ -169,7 +184,8 @@ TEST(MidiRenderer, rewind_replaysFromTheStart) {
     EXPECT_TRUE(std::equal(first.begin(), first.begin() + 2 * msToFrames(500), third.begin()));
 }
 
-TEST(MidiRenderer, badFiles_failAsInvalidAndLoadNothing) {
+TEST(MidiRenderer, badFiles_failAsInvalidAndLoadNothing)
+{
     TemporaryFolder folder;
     SoundFontCache cache; // shows that no soundfont is loaded for a file that is refused
     writeTune(folder);
@@ -185,14 +201,15 @@ TEST(MidiRenderer, badFiles_failAsInvalidAndLoadNothing) {
     };
 
     // Missing files and folders never get here: the device registry refuses them first.
-    for (const std::string& path : {file("empty.mid", {}), file("noise.mid", noise),
-                                    file("header.mid", goodBytes.substr(0, 10)),
-                                    file("cut.mid", goodBytes.substr(0, goodBytes.size() - 6))})
+    for (const std::string& path :
+         {file("empty.mid", {}), file("noise.mid", noise), file("header.mid", goodBytes.substr(0, 10)),
+          file("cut.mid", goodBytes.substr(0, goodBytes.size() - 6))})
         EXPECT_EQ(MidiRenderer::open(path, cache).error(), unsigned(MCIERR_INVALID_FILE)) << path;
     EXPECT_EQ(cache.loadCount(), 0);
 }
 
-TEST(MidiRenderer, twoRenderersAtOnce_shareTheSoundFontSafely) {
+TEST(MidiRenderer, twoRenderersAtOnce_shareTheSoundFontSafely)
+{
     // Both pieces change instruments every half second, so both synthesizers keep selecting
     // presets and starting voices on samples of the one shared soundfont.
     TemporaryFolder folder;
@@ -235,7 +252,8 @@ TEST(MidiRenderer, twoRenderersAtOnce_shareTheSoundFontSafely) {
     EXPECT_EQ(replay, audioB);
 }
 
-TEST(MidiRenderer, renderingMovesBetweenThreads) {
+TEST(MidiRenderer, renderingMovesBetweenThreads)
+{
     // A device's decode-ahead thread may be replaced between plays; the renderer goes along.
     TemporaryFolder folder;
     auto renderer = openOrFail(writeTune(folder));

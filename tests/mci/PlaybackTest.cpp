@@ -73,25 +73,24 @@ TEST_P(EachFormat, playsTheToneToItsEndThenStopsByItself)
     send("close " + device);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, EachFormat,
-                         ::testing::Values(FormatCase{"tone.wav", "-ar 44100"}, FormatCase{"tone.mp3", "-ar 44100"},
-                                           FormatCase{"tone.mp2", "-ar 48000"},
-                                           FormatCase{"tone.wma", "-ar 44100 -c:a wmav2"},
-                                           FormatCase{"tone-mono-22k.wav", "-ar 22050 -ac 1"},
-                                           // A cover picture of noise, bigger than the probe
-                                           // size, in the ID3 tag before the audio.
-                                           FormatCase{"tone-cover.mp3",
-                                                      "-f lavfi -i color=c=red:s=1200x1200:d=0.04,noise=alls=100:allf=t "
-                                                      "-map 0:a -map 1:v -frames:v 1 -c:v mjpeg -q:v 1 "
-                                                      "-disposition:v attached_pic -id3v2_version 3 -ar 44100"}),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name) {
-                                 if (c == '.' || c == '-')
-                                     c = '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, EachFormat,
+    ::testing::Values(FormatCase{"tone.wav", "-ar 44100"}, FormatCase{"tone.mp3", "-ar 44100"},
+                      FormatCase{"tone.mp2", "-ar 48000"}, FormatCase{"tone.wma", "-ar 44100 -c:a wmav2"},
+                      FormatCase{"tone-mono-22k.wav", "-ar 22050 -ac 1"},
+                      // A cover picture of noise, bigger than the probe
+                      // size, in the ID3 tag before the audio.
+                      FormatCase{"tone-cover.mp3", "-f lavfi -i color=c=red:s=1200x1200:d=0.04,noise=alls=100:allf=t "
+                                                   "-map 0:a -map 1:v -frames:v 1 -c:v mjpeg -q:v 1 "
+                                                   "-disposition:v attached_pic -id3v2_version 3 -ar 44100"}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        for (char& c : name) {
+            if (c == '.' || c == '-')
+                c = '_';
+        }
+        return name;
+    });
 
 TEST_F(Playback, pause_isSilentAndPlayResumesWhereItPaused)
 {
@@ -275,7 +274,6 @@ TEST_F(Playback, damagedFiles_neverDriveTheOutputPastFullScale_andFfmpegSaysOneL
         // FFmpeg's complaints come through the layer: one line at most, naming the file.
         EXPECT_LE(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_TRUE(said.empty() || said.starts_with("mci: " + path + ": ")) << said;
-
     }
     const Capture out = capture();
     ASSERT_GT(out.frames(), 0u);

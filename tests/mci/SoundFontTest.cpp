@@ -13,16 +13,18 @@
 #include <vector>
 
 using namespace zuvelo::mci;
-using zuvelo::testing::TemporaryFolder;
 using zuvelo::SmfWriter;
+using zuvelo::testing::TemporaryFolder;
 
 namespace {
 
-std::string realSoundFont() {
+std::string realSoundFont()
+{
     return std::filesystem::exists(kDefaultSoundFont) ? kDefaultSoundFont : kFallbackSoundFont;
 }
 
-std::string writeShortTune(const TemporaryFolder& folder) {
+std::string writeShortTune(const TemporaryFolder& folder)
+{
     SmfWriter w;
     w.addTrack();
     w.note(0, 0, 240, 0, 60, 100);
@@ -33,7 +35,8 @@ std::string writeShortTune(const TemporaryFolder& folder) {
 
 } // namespace
 
-TEST(SoundFontChoice, firstSf2ByName_thenTheSystemDefault) {
+TEST(SoundFontChoice, firstSf2ByName_thenTheSystemDefault)
+{
     TemporaryFolder folder;
     // Without a soundfont in the folder (or without the folder) the system's default is used.
     const std::string fallback = chooseSoundFontFile("");
@@ -52,7 +55,8 @@ TEST(SoundFontChoice, firstSf2ByName_thenTheSystemDefault) {
     EXPECT_EQ(chooseSoundFontFile(folder.path()), folder / "b.SF2");
 }
 
-TEST(SoundFontCache, folderSoundFont_isPreferredOverTheDefault) {
+TEST(SoundFontCache, folderSoundFont_isPreferredOverTheDefault)
+{
     TemporaryFolder folder;
     const std::string tune = writeShortTune(folder);
     TemporaryFolder fonts;
@@ -66,7 +70,8 @@ TEST(SoundFontCache, folderSoundFont_isPreferredOverTheDefault) {
     EXPECT_EQ(cache.loadedPath(), fonts / "mine.sf2");
 }
 
-TEST(SoundFontCache, brokenSoundFontInTheFolder_fallsBackToTheDefaultAndSaysSoOnce) {
+TEST(SoundFontCache, brokenSoundFontInTheFolder_fallsBackToTheDefaultAndSaysSoOnce)
+{
     TemporaryFolder folder;
     const std::string tune = writeShortTune(folder);
     TemporaryFolder fonts;
@@ -91,7 +96,8 @@ TEST(SoundFontCache, brokenSoundFontInTheFolder_fallsBackToTheDefaultAndSaysSoOn
 
 // The soundfont is copied beside the program and then deleted, or truncated, while a piece plays;
 // the piece then reaches an instrument whose samples were never read.
-TEST(SoundFontCache, soundFontDeletedOrTruncatedWhilePlaying_playsOnWithoutCrashing) {
+TEST(SoundFontCache, soundFontDeletedOrTruncatedWhilePlaying_playsOnWithoutCrashing)
+{
     TemporaryFolder folder;
     SmfWriter w;
     const int t = w.addTrack();
@@ -139,7 +145,8 @@ TEST(SoundFontCache, soundFontDeletedOrTruncatedWhilePlaying_playsOnWithoutCrash
     }
 }
 
-TEST(SoundFontCache, loadedOnce_acrossOpensAndRenderersAlive) {
+TEST(SoundFontCache, loadedOnce_acrossOpensAndRenderersAlive)
+{
     TemporaryFolder folder;
     const std::string tune = writeShortTune(folder);
     SoundFontCache cache;
@@ -155,7 +162,8 @@ TEST(SoundFontCache, loadedOnce_acrossOpensAndRenderersAlive) {
     EXPECT_EQ(cache.loadedPath(), chooseSoundFontFile(""));
 }
 
-TEST(SoundFontCache, folderNamedByTheApplication_reachesTheSharedCache) {
+TEST(SoundFontCache, folderNamedByTheApplication_reachesTheSharedCache)
+{
     // Only the folder is recorded; nothing loads until a MIDI file opens.
     TemporaryFolder fonts;
     std::filesystem::create_symlink(realSoundFont(), fonts / "app.sf2");

@@ -78,18 +78,10 @@ TEST(TrackSelection, outOfRangeEntry_startupSaturatesAndMonitorWraps)
         int monitor;
     };
     const Row rows[] = {
-        {37, kModeInOrder, 1, 2},
-        {37, kModeReverse, 19, 20},
-        {0, kModeInOrder, 2, 1},
-        {kEmpty, kModeInOrder, 2, 1},
-        {0, kModeReverse, 20, 19},
-        {kEmpty, kModeReverse, 20, 19},
-        {21, kModeReverse, 19, 20},
-        {21, kModeInOrder, 1, 2},
-        {-5, kModeInOrder, 2, 1},
-        {-5, kModeReverse, 20, 19},
-        {2147483647, kModeInOrder, 1, 2},
-        {-2147483647 - 1, kModeReverse, 20, 19},
+        {37, kModeInOrder, 1, 2},     {37, kModeReverse, 19, 20},       {0, kModeInOrder, 2, 1},
+        {kEmpty, kModeInOrder, 2, 1}, {0, kModeReverse, 20, 19},        {kEmpty, kModeReverse, 20, 19},
+        {21, kModeReverse, 19, 20},   {21, kModeInOrder, 1, 2},         {-5, kModeInOrder, 2, 1},
+        {-5, kModeReverse, 20, 19},   {2147483647, kModeInOrder, 1, 2}, {-2147483647 - 1, kModeReverse, 20, 19},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "a2=" << row.a2 << " mode=" << row.mode);

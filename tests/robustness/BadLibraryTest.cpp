@@ -65,8 +65,8 @@ TEST(BadLibrary, everyGoodTrackPlaysInTurnAndEveryBadOneIsPassedOver)
     // before any content is written under the same names.
     std::vector<std::string> names;
     for (const std::string& format : kFormats) {
-        for (const char* role : {"good", "zero", "random", "cut16", "cut200", "cuthalf", "garbage", "huge",
-                                 "vanishes", "turnsfolder"})
+        for (const char* role :
+             {"good", "zero", "random", "cut16", "cut200", "cuthalf", "garbage", "huge", "vanishes", "turnsfolder"})
             names.push_back(std::string(role) + "." + format);
         fs::create_directories(mixed + "/folder." + format); // a folder named like a track is no track
     }
@@ -98,7 +98,8 @@ TEST(BadLibrary, everyGoodTrackPlaysInTurnAndEveryBadOneIsPassedOver)
     for (const std::string& format : kFormats) {
         // The last good track in turn is long: it is still playing when the program is closed.
         const double seconds = format == goodInTurn.back() ? 60 : 0.8;
-        MediaCorpus::write(mixed + "/good." + format, MediaCorpus::tone(format, pitch.at(format), seconds, scratch.path()));
+        MediaCorpus::write(mixed + "/good." + format,
+                           MediaCorpus::tone(format, pitch.at(format), seconds, scratch.path()));
         for (const auto& [role, bytes] : damagedShapes(format, scratch.path(), seed += 7))
             MediaCorpus::write(mixed + "/" + role + "." + format, bytes);
         const Bytes quiet = MediaCorpus::silence(format, 0.3, scratch.path());
@@ -124,8 +125,8 @@ TEST(BadLibrary, everyGoodTrackPlaysInTurnAndEveryBadOneIsPassedOver)
         fs::create_directory(mixed + "/turnsfolder." + format);
     }
 
-    ASSERT_TRUE(eventually([&] { return heard().size() >= kFormats.size() || !player.running(); },
-                           std::chrono::seconds(120)))
+    ASSERT_TRUE(
+        eventually([&] { return heard().size() >= kFormats.size() || !player.running(); }, std::chrono::seconds(120)))
         << "heard " << heard().size() << " tones; log: " << log(folder);
     ASSERT_TRUE(player.running()) << "exit status " << player.exitCode() << "; log: " << log(folder);
 
@@ -153,8 +154,7 @@ std::string describe(const std::map<std::string, int>& opens)
 // Counts the opens of the files in a folder, through inotify.
 class OpenCounter {
 public:
-    explicit OpenCounter(const std::string& folder)
-        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    explicit OpenCounter(const std::string& folder) : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
     {
         if (m_fd < 0 || ::inotify_add_watch(m_fd, folder.c_str(), IN_OPEN) < 0)
             throw std::runtime_error("inotify unavailable");
@@ -258,7 +258,8 @@ Bytes shortTone(const std::string& scratch)
 {
     const std::string file = scratch + "/short.wav";
     const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i 'sine=frequency=440:duration=0.03' "
-                                "-af apad=pad_dur=0.03 -ar 48000 -ac 2 '" + file + "'";
+                                "-af apad=pad_dur=0.03 -ar 48000 -ac 2 '" +
+                                file + "'";
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("ffmpeg failed: " + command);
     std::ifstream in(file, std::ios::binary);
@@ -276,10 +277,12 @@ TEST(BadLibrary, inRandomModeTheGoodTracksKeepPlayingAmongBadOnes)
         for (int i = 0; i < goodCount; ++i)
             MediaCorpus::write(folder / ("Mix/good" + std::to_string(i) + ".wav"), good);
         for (int i = 0; i < badCount; ++i)
-            MediaCorpus::write(folder / ("Mix/bad" + std::to_string(i) + ".wav"), MediaCorpus::randomBytes(4096, 5 + i));
+            MediaCorpus::write(folder / ("Mix/bad" + std::to_string(i) + ".wav"),
+                               MediaCorpus::randomBytes(4096, 5 + i));
         folder.write("muini.dat", "0,1\r\n");
         const std::string audio = folder / "audio.raw";
-        ProgramRun player(folder.program, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio}, folder / "player.log");
+        ProgramRun player(folder.program, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio},
+                          folder / "player.log");
         SoundStarts plays(audio);
         EXPECT_TRUE(eventually([&] { return plays.count() >= 50 || !player.running(); }, std::chrono::seconds(90)))
             << "stalled after " << plays.count() << " plays; log: " << log(folder);

@@ -120,7 +120,8 @@ TEST_F(BadTracksOnRealMedia, theMonitorGivesUpAfterOneRoundAndAButtonPlaysAGoodF
 
     // A good file appears where track 2 was; "previous" twice over from 3 lands before 2.
     const std::string goodTrack = folder.path() + player.state.FileList[2];
-    MediaCorpus::write(goodTrack, MediaCorpus::tone(goodTrack.substr(goodTrack.rfind('.') + 1), 440, 0.5, scratch.path()));
+    MediaCorpus::write(goodTrack,
+                       MediaCorpus::tone(goodTrack.substr(goodTrack.rfind('.') + 1), 440, 0.5, scratch.path()));
     player.tickUntil([] { return false; }, 3);
     EXPECT_EQ(player.media.successfulOpens(), 0) << "nothing moves before the user acts";
     player.handlers.command3Click();
@@ -138,10 +139,9 @@ TEST_F(BadTracksOnRealMedia, tracksWithOddNamesPlayInTurn)
 {
     // Names the command strings must carry intact: quotes, words of the command language, bytes
     // that are not UTF-8, a line break, blanks at both ends, the longest name a folder allows.
-    const std::vector<std::string> names = {
-        "with \"quotes\" inside.wav", "seek to start play.mp3", "x\" mode.wav", "\xff\xfe not utf-8 \xe9.wav",
-        "new\nline.mp2",               "  blanks  .wav",         std::string(251, 'n') + ".wav",
-        "-dash & semicolon;.mid"};
+    const std::vector<std::string> names = {"with \"quotes\" inside.wav",   "seek to start play.mp3", "x\" mode.wav",
+                                            "\xff\xfe not utf-8 \xe9.wav",  "new\nline.mp2",          "  blanks  .wav",
+                                            std::string(251, 'n') + ".wav", "-dash & semicolon;.mid"};
     std::map<std::string, std::vector<std::uint8_t>> tones;
     for (const std::string& name : names) {
         const std::string format = name.substr(name.rfind('.') + 1);
@@ -155,8 +155,8 @@ TEST_F(BadTracksOnRealMedia, tracksWithOddNamesPlayInTurn)
 
     RealMediaPlayer player(folder.path());
     ASSERT_EQ(player.state.nmax, static_cast<int>(names.size()));
-    ASSERT_TRUE(player.tickUntil([&] { return player.media.successfulOpens() == static_cast<int>(names.size()); },
-                                 300));
+    ASSERT_TRUE(
+        player.tickUntil([&] { return player.media.successfulOpens() == static_cast<int>(names.size()); }, 300));
     std::set<std::string> opened;
     for (const std::string& device : player.media.openedDevices())
         opened.insert(device);

@@ -31,8 +31,8 @@ Bytes encode(const std::string& format, const std::string& source, const std::st
         codec = "-c:a libmp3lame -b:a 128k";
     else if (format == "mp2")
         codec = "-c:a mp2 -b:a 192k -f mp2";
-    const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i '" + source + "' -ar 44100 -ac 2 " + codec +
-                                " '" + out + "'";
+    const std::string command =
+        "ffmpeg -nostdin -v error -y -f lavfi -i '" + source + "' -ar 44100 -ac 2 " + codec + " '" + out + "'";
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("ffmpeg failed: " + command);
     Bytes bytes = readFile(out);
@@ -83,8 +83,9 @@ Bytes midiNote(int key, int velocity, double seconds)
     event(length, {0x80, static_cast<std::uint8_t>(key), 0});
     event(0, {0xFF, 0x2F, 0x00});
 
-    const std::uint8_t header[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, kTicksPerQuarter >> 8,
-                                   kTicksPerQuarter & 0xFF, 'M', 'T', 'r', 'k', 0, 0, 0, 0};
+    const std::uint8_t header[] = {
+        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, kTicksPerQuarter >> 8, kTicksPerQuarter & 0xFF,
+        'M', 'T', 'r', 'k', 0, 0, 0, 0};
     Bytes file(sizeof header + track.size());
     std::copy(std::begin(header), std::end(header), file.begin());
     std::copy(track.begin(), track.end(), file.begin() + sizeof header);

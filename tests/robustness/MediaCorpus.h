@@ -28,8 +28,8 @@ public:
     static std::vector<std::uint8_t> randomBytes(std::size_t count, unsigned seed);
     static std::vector<std::uint8_t> truncated(const std::vector<std::uint8_t>& good, std::size_t length);
     // The format's header (as far as a reader needs it to accept the file) and then random bytes.
-    static std::vector<std::uint8_t> headerThenGarbage(const std::string& format,
-                                                       const std::vector<std::uint8_t>& good, unsigned seed);
+    static std::vector<std::uint8_t> headerThenGarbage(const std::string& format, const std::vector<std::uint8_t>& good,
+                                                       unsigned seed);
     // The good file with its declared length (or a tag's declared size) set absurdly large.
     static std::vector<std::uint8_t> hugeDeclaredLength(const std::string& format,
                                                         const std::vector<std::uint8_t>& good);

@@ -61,9 +61,9 @@ TEST(SettingsCrash, aWriterKilledAtAnyMomentLeavesTheLastWholeSettings)
     TemporaryFolder folder;
     folder.write("muini.dat", line(0, 0));
     std::mt19937 random(20261206);
-    int last = 0;     // the newest track number a reader has seen so far
-    int torn = 0;     // reads that were not the newest finished write or a later one, whole
-    int writes = 0;   // whole writes the children made, all runs together
+    int last = 0;   // the newest track number a reader has seen so far
+    int torn = 0;   // reads that were not the newest finished write or a later one, whole
+    int writes = 0; // whole writes the children made, all runs together
     constexpr int kRuns = 250;
     for (int run = 0; run < kRuns; ++run) {
         int ready[2];
@@ -108,8 +108,8 @@ TEST(SettingsCrash, aWriterKilledAtAnyMomentLeavesTheLastWholeSettings)
     EXPECT_EQ(torn, 0);
     // A writer killed between creating its temporary file and renaming it leaves that file; it
     // holds nothing anyone reads, but nothing removes it either.
-    std::cout << kRuns << " writers killed after " << writes << " whole writes; temporary files left: "
-              << filesStartingWith(folder.path(), "muini.dat.tmp") << "\n";
+    std::cout << kRuns << " writers killed after " << writes
+              << " whole writes; temporary files left: " << filesStartingWith(folder.path(), "muini.dat.tmp") << "\n";
 }
 
 // A library of one short track, for the runs of the real program below.
@@ -170,11 +170,12 @@ void expectCleanEndWithOldSettings(const OneTrackFolder& folder, const std::func
     TemporaryFolder logs;
     int errors[2];
     ASSERT_EQ(::pipe(errors), 0);
-    ProgramRun player(folder.program, {"SDL_AUDIODRIVER=dummy"}, logs / "player.log", ProgramRun::Stderr::ToErrFile, [&] {
-        ::dup2(errors[1], 2);
-        if (beforeExec)
-            beforeExec();
-    });
+    ProgramRun player(folder.program, {"SDL_AUDIODRIVER=dummy"}, logs / "player.log", ProgramRun::Stderr::ToErrFile,
+                      [&] {
+                          ::dup2(errors[1], 2);
+                          if (beforeExec)
+                              beforeExec();
+                      });
     ::close(errors[1]);
     ASSERT_TRUE(eventually([&] { return holdsOpen(player.pid(), folder / "Music/one.wav"); }));
     player.signal(SIGTERM);

@@ -88,10 +88,10 @@ TEST(SettingsFile, readsTheClassicFieldsAndClampsTheMode)
     };
     const Row rows[] = {
         {"1,37\r\n", 1, 37},
-        {"2,5", 2, 5},                 // no line end
-        {"1\r\n37\r\n", 1, 37},        // fields on lines of their own
+        {"2,5", 2, 5},          // no line end
+        {"1\r\n37\r\n", 1, 37}, // fields on lines of their own
         {"0\n9\n", 0, 9},
-        {"  1 ,\t37  \r\n", 1, 37},   // blanks around numbers
+        {"  1 ,\t37  \r\n", 1, 37}, // blanks around numbers
         {"1,37\r\nanything after", 1, 37},
         {"1,37,99\r\n", 1, 37},
         {"5,10\r\n", 2, 10},
@@ -100,14 +100,14 @@ TEST(SettingsFile, readsTheClassicFieldsAndClampsTheMode)
         {"-2147483648,-2147483648\r\n", 0, -2147483648LL},
         {"+1,+4\r\n", 1, 4},
         {"1,-7\r\n", 1, -7},
-        {"1,\r\n", 1, kEmpty},          // what the writer makes of an empty track number
+        {"1,\r\n", 1, kEmpty}, // what the writer makes of an empty track number
         {"2,", 2, kEmpty},
-        {",37\r\n", 0, 37},             // an empty mode: random, as on a first run
+        {",37\r\n", 0, 37}, // an empty mode: random, as on a first run
         {",\r\n", 0, kEmpty},
-        {"  ,37\r\n", 0, 37},          // blank fields are empty ones
+        {"  ,37\r\n", 0, 37}, // blank fields are empty ones
         {"1,  \r\n", 1, kEmpty},
-        {"1,\r\n37\r\n", 1, kEmpty},    // a line end closes the second field, even empty
-        {"1\r37\r", 1, 37},            // a lone CR is a line end too
+        {"1,\r\n37\r\n", 1, kEmpty}, // a line end closes the second field, even empty
+        {"1\r37\r", 1, 37},          // a lone CR is a line end too
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(std::string(row.bytes)));

@@ -42,9 +42,18 @@ unsigned long RecordingMediaControl::sendString(const char* command, char* reply
     return call.result;
 }
 
-void RecordingMediaControl::setMode(std::string mode) { m_mode = std::move(mode); }
-void RecordingMediaControl::failStatusWith(unsigned long code) { m_statusError = code; }
-void RecordingMediaControl::failCommandsWith(unsigned long code) { m_commandError = code; }
+void RecordingMediaControl::setMode(std::string mode)
+{
+    m_mode = std::move(mode);
+}
+void RecordingMediaControl::failStatusWith(unsigned long code)
+{
+    m_statusError = code;
+}
+void RecordingMediaControl::failCommandsWith(unsigned long code)
+{
+    m_commandError = code;
+}
 
 void RecordingMediaControl::failCommand(const std::string& command, unsigned long code)
 {
@@ -73,17 +82,16 @@ std::vector<std::string> RecordingMediaControl::actions() const
 
 int RecordingMediaControl::count(const std::string& command) const
 {
-    return static_cast<int>(std::count_if(m_calls.begin(), m_calls.end(),
-                                           [&](const Call& call) { return call.command == command; }));
+    return static_cast<int>(
+        std::count_if(m_calls.begin(), m_calls.end(), [&](const Call& call) { return call.command == command; }));
 }
 
 bool RecordingMediaControl::isStatusQuery(const std::string& command)
 {
     static const std::string prefix = "status ";
     static const std::string suffix = " mode";
-    return command.size() >= prefix.size() + suffix.size()
-        && command.compare(0, prefix.size(), prefix) == 0
-        && command.compare(command.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return command.size() >= prefix.size() + suffix.size() && command.compare(0, prefix.size(), prefix) == 0 &&
+           command.compare(command.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 } // namespace zuvelo::testing

@@ -27,10 +27,10 @@ class RecordingMediaControl : public zuvelo::MediaControl {
 public:
     // One call as the player made it.
     struct Call {
-        std::string command;         // the command text, exactly as sent
-        unsigned replyCapacity = 0;  // the capacity passed with it
+        std::string command;           // the command text, exactly as sent
+        unsigned replyCapacity = 0;    // the capacity passed with it
         bool replyBufferGiven = false; // whether the reply pointer was non-null
-        unsigned long result = 0;    // what the fake answered
+        unsigned long result = 0;      // what the fake answered
     };
 
     unsigned long sendString(const char* command, char* reply, unsigned replyCapacity) override;

@@ -38,12 +38,18 @@ T* child(const Form1& form, const char* name)
 
 inline Form1Controls controls(const Form1& form)
 {
-    return {child<QLineEdit>(form, "Text1"),      child<QScrollBar>(form, "HScroll1"),
-            child<QPushButton>(form, "Command1"), child<QPushButton>(form, "Command2"),
-            child<QPushButton>(form, "Command3"), child<QPushButton>(form, "Command4"),
-            child<QPushButton>(form, "Command5"), child<QComboBox>(form, "Combo1"),
-            child<QMenu>(form, "nmu"),            child<QAction>(form, "ra"),
-            child<QAction>(form, "jun"),          child<QAction>(form, "gya"),
+    return {child<QLineEdit>(form, "Text1"),
+            child<QScrollBar>(form, "HScroll1"),
+            child<QPushButton>(form, "Command1"),
+            child<QPushButton>(form, "Command2"),
+            child<QPushButton>(form, "Command3"),
+            child<QPushButton>(form, "Command4"),
+            child<QPushButton>(form, "Command5"),
+            child<QComboBox>(form, "Combo1"),
+            child<QMenu>(form, "nmu"),
+            child<QAction>(form, "ra"),
+            child<QAction>(form, "jun"),
+            child<QAction>(form, "gya"),
             child<QAction>(form, "lis")};
 }
 

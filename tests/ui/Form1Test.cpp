@@ -95,8 +95,9 @@ TEST(Form1Layout, captionsMenuAndTabOrder)
     EXPECT_EQ(form.menuBar()->actions().size(), 1);
 
     // Tab order: Combo1, Command1 .. Command5, HScroll1, Text1.
-    const std::vector<QWidget*> expected = {controls(form).Combo1,   controls(form).Command1, controls(form).Command2, controls(form).Command3,
-                                            controls(form).Command4, controls(form).Command5, controls(form).HScroll1, controls(form).Text1};
+    const std::vector<QWidget*> expected = {controls(form).Combo1,   controls(form).Command1, controls(form).Command2,
+                                            controls(form).Command3, controls(form).Command4, controls(form).Command5,
+                                            controls(form).HScroll1, controls(form).Text1};
     const std::set<QWidget*> ours(expected.begin(), expected.end());
     std::vector<QWidget*> chain;
     QWidget* w = controls(form).Combo1;
