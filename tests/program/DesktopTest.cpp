@@ -1,0 +1,245 @@
+// The program as a desktop user meets it: the installed folder copied into a folder of music and
+// started from its desktop entry, the staged folder with its demo library, and the media keys
+// through playerctl on a private session bus.
+#include "ProgramFolder.h"
+
+#include <cstdio>
+#include <set>
+#include <sstream>
+
+namespace zuvelo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string quoted(const std::string& text)
+{
+    std::string q = "'";
+    for (char c : text)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// What a shell command writes on stdout and stderr, without the last line feed.
+std::string shell(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, n);
+        ::pclose(pipe);
+    }
+    if (output.ends_with('\n'))
+        output.pop_back();
+    return output;
+}
+
+// The lines our own code wrote, leaving out what Qt and SDL say about their platforms and the
+// line about media keys, which depends on whether the machine runs a session bus.
+std::vector<std::string> ownLines(const std::string& output)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);)
+        if ((line.starts_with("zuvelo:") || line.starts_with("mci:") || line.starts_with("fluidsynth")) &&
+            !line.starts_with("zuvelo: media keys are unavailable"))
+            lines.push_back(line);
+    return lines;
+}
+
+TEST(Desktop, theInstalledFolderCopiedAmongMusicStartsFromItsDesktopEntryAndDirectly)
+{
+    TemporaryFolder work;
+    const std::string prefix = work / "prefix";
+    ASSERT_EQ(shell(quoted(CMAKE_COMMAND) + " --install " + quoted(ZUVELO_BUILD_DIR) + " --prefix " + quoted(prefix) +
+                    " > /dev/null; echo $?"),
+              "0");
+    std::set<std::string> names; // a subfolder would be scanned as music beside the user's own
+    for (const auto& entry : fs::directory_iterator(prefix))
+        names.insert(entry.path().filename().string() + (entry.is_directory() ? "/" : ""));
+    EXPECT_EQ(names, (std::set<std::string>{"zuvelo", "zuvelo.png", "zuvelo.desktop", "zuvelo-desktop-entry.sh"}));
+    EXPECT_TRUE(work.read("prefix/zuvelo.png").starts_with("\x89PNG\r\n\x1a\n"));
+    EXPECT_NE(work.read("prefix/zuvelo.desktop").find("\nExec=\"" + prefix + "/zuvelo\"\n"), std::string::npos);
+
+    // A folder of music whose name needs escaping in a desktop entry, with one album and a
+    // soundfont of the user's own beside the program.
+    const std::string music = "Music \"live\" $1 `x` 音楽";
+    fs::copy(prefix, work / music, fs::copy_options::recursive);
+    ProgramFolder tones;
+    tones.tone("Album/tone.mp3", 660, 30);
+    fs::copy(tones / "Album", work / (music + "/Album"), fs::copy_options::recursive);
+    fs::create_symlink("/usr/share/sounds/sf2/default-GM.sf2", work / (music + "/mine.sf2"));
+    // The copied entry still names the installed folder; the script rewrites it and adds it to the menu.
+    EXPECT_EQ(shell("XDG_DATA_HOME=" + quoted(work / "data") + " sh " +
+                    quoted(work / (music + "/zuvelo-desktop-entry.sh")) + " --menu > /dev/null; echo $?"),
+              "0");
+    const std::string entry = work.read(music + "/zuvelo.desktop");
+    EXPECT_EQ(entry.find(prefix), std::string::npos) << entry;
+    EXPECT_EQ(shell("cat " + quoted(work / "data") + "/applications/*"), entry.substr(0, entry.size() - 1));
+
+    // Started as a desktop starts it, through GLib's launcher, which parses the entry.
+    const std::string program = work / (music + "/zuvelo");
+    ASSERT_EQ(
+        shell("QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + quoted(work / "launched.raw") +
+              " gio launch " + quoted(work / (music + "/zuvelo.desktop")) + " > /dev/null 2>&1; echo $?"),
+        "0");
+    Recording launched(work / "launched.raw");
+    ASSERT_TRUE(eventually([&] { return launched.hasSound(); }));
+    // Not our child: found by its executable.
+    const auto pidOf = [&] {
+        for (const auto& process : fs::directory_iterator("/proc")) {
+            std::error_code error;
+            if (fs::read_symlink(process.path() / "exe", error) == program)
+                return std::stoi(process.path().filename());
+        }
+        return 0;
+    };
+    ::kill(pidOf(), SIGTERM);
+    ASSERT_TRUE(eventually([&] { return pidOf() == 0; }));
+    EXPECT_EQ(work.read(music + "/muini.dat"), "0,1\r\n") << "closed like a window, in the copy's folder";
+
+    // Started directly: one line at start names the output's driver and the folder's own soundfont.
+    fs::remove(work / (music + "/muini.dat"));
+    ProgramRun player(program, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + (work / "direct.raw")},
+                      work / "direct.log");
+    Recording direct(work / "direct.raw");
+    ASSERT_TRUE(eventually([&] { return direct.hasSound() || !player.running(); })) << work.read("direct.log");
+    player.signal(SIGTERM);
+    ASSERT_TRUE(player.waitForExit());
+    EXPECT_EQ(player.exitCode(), 0);
+    EXPECT_EQ(work.read(music + "/muini.dat"), "0,1\r\n");
+    const std::vector<std::string> said = ownLines(work.read("direct.log"));
+    ASSERT_EQ(said.size(), 1u) << work.read("direct.log");
+    EXPECT_NE(said[0].find("SDL driver \"disk\""), std::string::npos) << said[0];
+    EXPECT_NE(said[0].find(work / (music + "/mine.sf2")), std::string::npos) << said[0];
+}
+
+TEST(Desktop, theStagedFolderPlaysADemoPieceInEveryFormat)
+{
+    TemporaryFolder folder;
+    fs::copy(ZUVELO_STAGE_DIR, folder.path(), fs::copy_options::recursive);
+    std::vector<std::string> pieces;
+    for (const auto& entry : fs::directory_iterator(folder / "demo"))
+        pieces.push_back(entry.path().filename().string());
+    std::sort(pieces.begin(), pieces.end()); // numbered 1 to 6, as the scan orders them
+    std::multiset<std::string> suffixes;
+    for (const std::string& piece : pieces)
+        suffixes.insert(piece.substr(piece.rfind('.') + 1));
+    ASSERT_EQ(suffixes, (std::multiset<std::string>{"mid", "midi", "mp2", "mp3", "wav", "wma"}));
+    for (std::size_t track = 1; track <= pieces.size(); ++track) {
+        SCOPED_TRACE(pieces[track - 1]);
+        // In order from the track before: the program starts with this piece (track 1 follows the last).
+        folder.write("muini.dat", "1," + std::to_string(track == 1 ? pieces.size() : track - 1) + "\r\n");
+        const std::string audio = folder / ("audio" + std::to_string(track) + ".raw");
+        ProgramRun player(folder / "zuvelo", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio}, folder / "log");
+        Recording heard(audio);
+        ASSERT_TRUE(eventually([&] { return heard.hasSound() || !player.running(); })) << folder.read("log");
+        player.signal(SIGTERM);
+        ASSERT_TRUE(player.waitForExit());
+        EXPECT_EQ(player.exitCode(), 0);
+        // The piece playing at close, not a later one the monitor would have moved on to had it failed.
+        EXPECT_EQ(folder.read("muini.dat"), "1," + std::to_string(track) + "\r\n");
+        EXPECT_EQ(ownLines(folder.read("log")).size(), 1u) << folder.read("log");
+    }
+}
+
+// A dbus-daemon of the test's own that activates no services, ended with the object.
+struct PrivateBus {
+    TemporaryFolder folder;
+    std::string address = "unix:path=" + (folder / "bus");
+    std::unique_ptr<ProgramRun> daemon;
+    PrivateBus()
+    {
+        folder.write("bus.conf", "<busconfig><type>session</type><listen>" + address +
+                                     "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                                     "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                                     "<allow own=\"*\"/></policy></busconfig>\n");
+        daemon = std::make_unique<ProgramRun>(
+            "/usr/bin/dbus-daemon", std::vector<std::string>{}, folder / "bus.log",
+            std::vector<std::string>{"--nofork", "--config-file=" + (folder / "bus.conf")});
+        eventually([&] { return fs::exists(folder / "bus"); });
+    }
+    std::string run(const std::string& command) const
+    {
+        return shell("DBUS_SESSION_BUS_ADDRESS='" + address + "' timeout 20 " + command);
+    }
+};
+
+TEST(Desktop, playerctlDrivesTheButtonsAndSeesWhatTheyChose)
+{
+    PrivateBus bus;
+    ProgramFolder folder;
+    const std::string album = "caf\xE9 x"; // not UTF-8 (Latin-1), and a blank: the URI keeps its bytes
+    for (int n = 1; n <= 3; ++n)           // track n lasts 39 + n seconds, so the length tells them apart too
+        folder.tone(album + "/" + std::to_string(n) + ".wav", 300 * n, 39 + n);
+    folder.write("muini.dat", "1,3\r\n"); // in order, after track 3: start-up wraps round to track 1
+    auto player = folder.start({"SDL_AUDIODRIVER=dummy", "DBUS_SESSION_BUS_ADDRESS=" + bus.address});
+    const auto ctl = [&](const std::string& args) { return bus.run("playerctl -p zuvelo " + args); };
+    ASSERT_TRUE(eventually([&] { return bus.run("playerctl -l") == "zuvelo"; })) << bus.run("playerctl -l");
+    const auto expectTrack = [&](int n, const std::string& step) {
+        EXPECT_TRUE(eventually([&] {
+            return ctl("metadata mpris:trackid") == "'/org/zuvelo/track/" + std::to_string(n) + "'";
+        })) << step
+            << ": " << ctl("metadata");
+        EXPECT_EQ(ctl("metadata xesam:url"), "file://" + folder.path() + "/caf%E9%20x/" + std::to_string(n) + ".wav");
+        EXPECT_EQ(ctl("metadata xesam:title"), std::to_string(n) + ".wav") << step;
+        EXPECT_NEAR(std::atoll(ctl("metadata --format '{{mpris:length}}'").c_str()), (39 + n) * 1000000LL, 50000);
+    };
+    expectTrack(1, "start");
+    EXPECT_EQ(ctl("metadata xesam:album"), "caf\xEF\xBF\xBD x") << "a D-Bus string is UTF-8";
+    const std::pair<const char*, const char*> transport[] = {
+        {"status", "Playing"},     {"pause", "Paused"}, {"play", "Playing"}, {"play-pause", "Paused"},
+        {"play-pause", "Playing"}, {"stop", "Paused"},  {"play", "Playing"}};
+    for (const auto& [command, status] : transport) {
+        ctl(command);
+        EXPECT_TRUE(eventually([&] { return ctl("status") == status; })) << command << ": " << ctl("status");
+    }
+    const std::pair<const char*, int> moves[] = {
+        {"next", 2}, {"next", 3}, {"next", 1}, {"previous", 3}, {"previous", 2}};
+    for (const auto& [command, track] : moves) {
+        ctl(command);
+        expectTrack(track, command);
+    }
+    for (const char* shuffle : {"On", "Off", "On"}) {
+        ctl(std::string("shuffle ") + shuffle);
+        EXPECT_TRUE(eventually([&] { return ctl("shuffle") == shuffle; })) << shuffle;
+    }
+    // A second copy in another folder is listed beside the first under a name of its own.
+    ProgramFolder other;
+    auto second = other.start({"SDL_AUDIODRIVER=dummy", "DBUS_SESSION_BUS_ADDRESS=" + bus.address});
+    EXPECT_TRUE(eventually([&] {
+        return bus.run("playerctl -l | sort") == "zuvelo\nzuvelo.instance" + std::to_string(second->pid());
+    })) << bus.run("playerctl -l");
+    closeWith(*second, other);
+    // Quit closes like the window: the settings are written, with the mode the box shows.
+    bus.run("gdbus call --session --dest org.mpris.MediaPlayer2.zuvelo --object-path /org/mpris/MediaPlayer2 "
+            "--method org.mpris.MediaPlayer2.Quit");
+    ASSERT_TRUE(player->waitForExit());
+    EXPECT_EQ(player->exitCode(), 0);
+    EXPECT_TRUE(folder.read("muini.dat").starts_with("0,")) << folder.read("muini.dat");
+    EXPECT_EQ(folder.log().find("media keys"), std::string::npos) << folder.log();
+}
+
+TEST(Desktop, withoutASessionBusThePlayerPlaysAndSaysSoOnce)
+{
+    ProgramFolder folder;
+    TemporaryFolder runtime; // a user's runtime folder holding no bus
+    folder.tone("music/tone.wav", 440, 2);
+    auto player = folder.start({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + folder.audio, "DBUS_SESSION_BUS_ADDRESS",
+                                "DISPLAY", "XDG_RUNTIME_DIR=" + runtime.path()});
+    Recording heard(folder.audio);
+    EXPECT_TRUE(eventually([&] { return heard.hasSound(); })) << folder.log();
+    closeWith(*player, folder);
+    std::istringstream log(folder.log());
+    std::vector<std::string> ours;
+    for (std::string line; std::getline(log, line);)
+        if (line.starts_with("zuvelo:"))
+            ours.push_back(line);
+    ASSERT_EQ(ours.size(), 2u) << folder.log();
+    EXPECT_TRUE(ours[0].starts_with("zuvelo: sound output")) << ours[0];
+    EXPECT_TRUE(ours[1].starts_with("zuvelo: media keys are unavailable: no session bus")) << ours[1];
+}
+
+} // namespace
+} // namespace zuvelo::testing

@@ -1,0 +1,190 @@
+// The real program's start and end: one copy a folder, odd ways to start and to be ended, and the
+// settings whole whatever happens during shut-down.
+#include "ProgramFolder.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/mount.h>
+#include <sys/wait.h>
+
+namespace zuvelo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Lifecycle, oneCopyAFolderAndAKilledCopyBlocksNothing)
+{
+    ProgramFolder folder;
+    auto first = folder.start();
+    ASSERT_TRUE(eventually([&] { return holdsFolderLock(first->pid(), folder.path()); }));
+    // A settings write of the first copy in progress, as the second copy would see it.
+    folder.write("muini.dat.tmp4242-0", "1,");
+    ProgramRun second(folder.program, {"SDL_AUDIODRIVER=dummy"}, folder / "second.log");
+    ASSERT_TRUE(second.waitForExit());
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(folder.read("second.log"), "") << "a second copy ends silently";
+    EXPECT_TRUE(fs::exists(folder / "muini.dat.tmp4242-0")) << "only the lock holder cleans up";
+    ProgramFolder other; // a copy in another folder runs beside it
+    auto elsewhere = other.start();
+    EXPECT_TRUE(eventually([&] { return holdsFolderLock(elsewhere->pid(), other.path()); }));
+    closeWith(*elsewhere, other);
+
+    first->signal(SIGKILL);
+    ASSERT_TRUE(first->waitForExit());
+    EXPECT_FALSE(fs::exists(folder / "muini.dat")) << "a killed program saves nothing";
+    auto next = folder.start();
+    EXPECT_TRUE(eventually([&] { return !fs::exists(folder / "muini.dat.tmp4242-0"); }))
+        << "the next start removes a killed writer's temporary file";
+    closeWith(*next, folder, SIGINT);
+    EXPECT_EQ(folder.read("muini.dat"), "0,1\r\n");
+}
+
+// Started without standard streams, without a display, or ended by the terminal closing: the
+// program runs and closes in order, settings written.
+TEST(Lifecycle, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
+{
+    const std::vector<std::string> noDisplay = {"SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM", "DISPLAY",
+                                                "WAYLAND_DISPLAY"};
+    struct Row {
+        const char* what;
+        int firstClosed; // descriptors firstClosed..2 are closed at the start (3: none)
+        std::vector<std::string> environment, arguments;
+        int signal;
+    };
+    const Row rows[] = {
+        {"stdout and stderr closed", 1, {"SDL_AUDIODRIVER=dummy"}, {}, SIGTERM},
+        {"all three closed", 0, {"SDL_AUDIODRIVER=dummy"}, {}, SIGTERM},
+        {"terminal closed", 3, {"SDL_AUDIODRIVER=dummy"}, {}, SIGHUP},
+        {"no display", 3, noDisplay, {}, SIGTERM},
+        {"no display, opened with a file", 3, noDisplay, {"/tmp/a.mp3"}, SIGTERM},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ProgramFolder folder;
+        const int firstClosed = row.firstClosed;
+        auto run = folder.start(row.environment, row.arguments, [firstClosed] {
+            for (int fd = firstClosed; fd <= 2; ++fd)
+                ::close(fd);
+        });
+        ASSERT_TRUE(eventually([&] { return holdsFolderLock(run->pid(), folder.path()) || !run->running(); }));
+        for (int fd = firstClosed; fd <= 2; ++fd)
+            EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(run->pid()) + "/fd/" + std::to_string(fd)),
+                      "/dev/null");
+        // The line that follows start-up, or time to misread a stray write.
+        eventually([&] { return folder.log().find("zuvelo: sound output") != std::string::npos || !run->running(); },
+                   std::chrono::seconds(firstClosed < 3 ? 1 : 60));
+        closeWith(*run, folder, row.signal);
+        EXPECT_EQ(folder.read("muini.dat"), "0,1\r\n");
+        EXPECT_EQ(folder.log().find("no display") != std::string::npos, row.environment == noDisplay) << folder.log();
+    }
+}
+
+TEST(Lifecycle, losingTheDisplayStillWritesTheSettingsAndEndsInOrder)
+{
+    // A private X server on a free display: Xvfb picks the number and writes it to the pipe.
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t server = ::fork();
+    if (server == 0) {
+        ::dup2(pipeEnds[1], 3);
+        ::dup2(::open("/dev/null", O_WRONLY), 2);
+        ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    char digits[16] = {};
+    for (ssize_t size = 0, n; size < 15 && !std::strchr(digits, '\n') &&
+                              (n = ::read(pipeEnds[0], digits + size, std::size_t(15 - size))) > 0;)
+        size += n;
+    ::close(pipeEnds[0]);
+    ASSERT_NE(std::strchr(digits, '\n'), nullptr) << "Xvfb did not start (scripts/install-deps.sh installs it)";
+    ProgramFolder folder;
+    auto player = folder.start(
+        {"SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM=xcb", "DISPLAY=:" + std::string(digits, std::strchr(digits, '\n'))});
+    ASSERT_TRUE(eventually([&] { return folder.log().find("zuvelo: sound output") != std::string::npos; }))
+        << folder.log();
+    ::kill(server, SIGTERM); // as at logout
+    ::waitpid(server, nullptr, 0);
+    ASSERT_TRUE(player->waitForExit());
+    EXPECT_GE(player->exitCode(), 0) << "ended by a signal: " << -player->exitCode();
+    EXPECT_EQ(folder.read("muini.dat"), "0,1\r\n") << folder.log();
+}
+
+TEST(Lifecycle, aSignalDuringTheScanOfAnOversizedLibraryEndsTheProgramWithTheSettingsWhole)
+{
+    ProgramFolder folder;
+    for (int sub = 0; sub < 4; ++sub) {
+        folder.makeFolder("Heap" + std::to_string(sub));
+        for (int i = 0; i < 14000; ++i)
+            std::ofstream(folder / ("Heap" + std::to_string(sub) + "/" + std::to_string(i) + ".mp3"));
+    }
+    folder.write("muini.dat", "1,7\r\n");
+    auto player = folder.start();
+    ASSERT_TRUE(eventually([&] { return holdsFolderLock(player->pid(), folder.path()); }));
+    closeWith(*player, folder);
+    // Closed during the scan the settings stay as read; closed after it, track 8 was chosen.
+    const std::string settings = folder.read("muini.dat");
+    EXPECT_TRUE(settings == "1,7\r\n" || settings == "1,8\r\n") << settings;
+}
+
+// Reverse mode with a saved track the library no longer has: the program plays track 1 and
+// saves that at its end.
+const std::string kOldSettings = "2,5\r\n", kNewSettings = "2,1\r\n";
+constexpr const char* kSaveFailure = "zuvelo: the settings could not be saved";
+
+TEST(Lifecycle, killedDuringShutDownTheProgramLeavesTheOldOrTheNewSettingsWhole)
+{
+    ProgramFolder folder;
+    folder.tone("Music/one.wav", 440, 0.5);
+    std::mt19937 random(1206);
+    for (int run = 0; run < 12; ++run) {
+        folder.write("muini.dat", kOldSettings);
+        auto player = folder.start();
+        ASSERT_TRUE(eventually([&] { return holdsFolderLock(player->pid(), folder.path()); }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 300)); // starting up or playing
+        player->signal(SIGTERM);
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        player->signal(SIGKILL);
+        ASSERT_TRUE(player->waitForExit());
+        const std::string settings = folder.read("muini.dat");
+        EXPECT_TRUE(settings == kOldSettings || settings == kNewSettings) << "run " << run << ": '" << settings << "'";
+    }
+    folder.write("muini.dat", kOldSettings);
+    auto player = folder.start();
+    ASSERT_TRUE(eventually([&] { return holdsOpen(player->pid(), folder / "Music/one.wav"); }));
+    closeWith(*player, folder);
+    EXPECT_EQ(folder.read("muini.dat"), kNewSettings);
+    EXPECT_EQ(folder.log().find(kSaveFailure), std::string::npos);
+}
+
+TEST(Lifecycle, aFullDiskAtShutDownKeepsTheOldSettingsAndTheProgramSaysSo)
+{
+    TemporaryFolder disk;
+    const std::string size = "size=" + std::to_string(fs::file_size(ZUVELO_EXECUTABLE) + (4 << 20));
+    if (::mount("tmpfs", disk.path().c_str(), "tmpfs", 0, size.c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
+    struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount{disk.path()};
+    TemporaryFolder logs;
+    ProgramFolder folder(disk.path());
+    folder.tone("Music/one.wav", 440, 0.5);
+    folder.write("muini.dat", kOldSettings);
+    std::ofstream filler(disk / "filler", std::ios::binary);
+    for (const std::string block(1 << 16, 'x'); filler.write(block.data(), std::streamsize(block.size()));)
+        ;
+    ProgramRun player(folder.program, {"SDL_AUDIODRIVER=dummy"}, logs / "player.log");
+    ASSERT_TRUE(eventually([&] { return holdsOpen(player.pid(), folder / "Music/one.wav"); }));
+    player.signal(SIGTERM);
+    ASSERT_TRUE(player.waitForExit());
+    EXPECT_EQ(player.exitCode(), 0);
+    EXPECT_NE(logs.read("player.log").find(kSaveFailure), std::string::npos) << logs.read("player.log");
+    EXPECT_EQ(folder.read("muini.dat"), kOldSettings);
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("muini.dat.")) << "a temporary file is left";
+}
+
+} // namespace
+} // namespace zuvelo::testing
