@@ -221,25 +221,5 @@ TEST(Desktop, playerctlDrivesTheButtonsAndSeesWhatTheyChose)
     EXPECT_EQ(folder.log().find("media keys"), std::string::npos) << folder.log();
 }
 
-TEST(Desktop, withoutASessionBusThePlayerPlaysAndSaysSoOnce)
-{
-    ProgramFolder folder;
-    TemporaryFolder runtime; // a user's runtime folder holding no bus
-    folder.tone("music/tone.wav", 440, 2);
-    auto player = folder.start({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + folder.audio, "DBUS_SESSION_BUS_ADDRESS",
-                                "DISPLAY", "XDG_RUNTIME_DIR=" + runtime.path()});
-    Recording heard(folder.audio);
-    EXPECT_TRUE(eventually([&] { return heard.hasSound(); })) << folder.log();
-    closeWith(*player, folder);
-    std::istringstream log(folder.log());
-    std::vector<std::string> ours;
-    for (std::string line; std::getline(log, line);)
-        if (line.starts_with("zuvelo:"))
-            ours.push_back(line);
-    ASSERT_EQ(ours.size(), 2u) << folder.log();
-    EXPECT_TRUE(ours[0].starts_with("zuvelo: sound output")) << ours[0];
-    EXPECT_TRUE(ours[1].starts_with("zuvelo: media keys are unavailable: no session bus")) << ours[1];
-}
-
 } // namespace
 } // namespace zuvelo::testing

@@ -40,24 +40,28 @@ TEST(Lifecycle, oneCopyAFolderAndAKilledCopyBlocksNothing)
     EXPECT_EQ(folder.read("muini.dat"), "0,1\r\n");
 }
 
-// Started without standard streams, without a display, or ended by the terminal closing: the
-// program runs and closes in order, settings written.
+// Started without standard streams, without a display or a session bus, or ended by the terminal
+// closing: the program runs, says what it lacks, and closes in order, settings written.
 TEST(Lifecycle, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
 {
     const std::vector<std::string> noDisplay = {"SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM", "DISPLAY",
                                                 "WAYLAND_DISPLAY"};
+    TemporaryFolder runtime; // a user's runtime folder holding no bus
     struct Row {
         const char* what;
         int firstClosed; // descriptors firstClosed..2 are closed at the start (3: none)
         std::vector<std::string> environment, arguments;
         int signal;
+        std::string says;
     };
     const Row rows[] = {
-        {"stdout and stderr closed", 1, {"SDL_AUDIODRIVER=dummy"}, {}, SIGTERM},
-        {"all three closed", 0, {"SDL_AUDIODRIVER=dummy"}, {}, SIGTERM},
-        {"terminal closed", 3, {"SDL_AUDIODRIVER=dummy"}, {}, SIGHUP},
-        {"no display", 3, noDisplay, {}, SIGTERM},
-        {"no display, opened with a file", 3, noDisplay, {"/tmp/a.mp3"}, SIGTERM},
+        {"stdout and stderr closed", 1, {"SDL_AUDIODRIVER=dummy"}, {}, SIGTERM, ""},
+        {"all three closed", 0, {"SDL_AUDIODRIVER=dummy"}, {}, SIGTERM, ""},
+        {"terminal closed", 3, {"SDL_AUDIODRIVER=dummy"}, {}, SIGHUP, "zuvelo: sound output"},
+        {"no display", 3, noDisplay, {}, SIGTERM, "no display"},
+        {"no display, opened with a file", 3, noDisplay, {"/tmp/a.mp3"}, SIGTERM, "no display"},
+        {"no session bus", 3, {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR=" + runtime.path()}, {}, SIGTERM,
+         "zuvelo: media keys are unavailable: no session bus"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -71,12 +75,14 @@ TEST(Lifecycle, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
         for (int fd = firstClosed; fd <= 2; ++fd)
             EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(run->pid()) + "/fd/" + std::to_string(fd)),
                       "/dev/null");
-        // The line that follows start-up, or time to misread a stray write.
+        // What it says once started, or time to misread a stray write.
         eventually([&] { return folder.log().find("zuvelo: sound output") != std::string::npos || !run->running(); },
                    std::chrono::seconds(firstClosed < 3 ? 1 : 60));
         closeWith(*run, folder, row.signal);
         EXPECT_EQ(folder.read("muini.dat"), "0,1\r\n");
-        EXPECT_EQ(folder.log().find("no display") != std::string::npos, row.environment == noDisplay) << folder.log();
+        if (!row.says.empty())
+            EXPECT_NE(folder.log().find(row.says), std::string::npos) << folder.log();
+        EXPECT_EQ(folder.log().find("no display") != std::string::npos, row.says == "no display") << folder.log();
     }
 }
 
