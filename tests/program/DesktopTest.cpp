@@ -3,7 +3,6 @@
 // through playerctl on a private session bus.
 #include "ProgramFolder.h"
 
-#include <cstdio>
 #include <set>
 #include <sstream>
 
@@ -18,21 +17,6 @@ std::string quoted(const std::string& text)
     for (char c : text)
         q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
-}
-
-// What a shell command writes on stdout and stderr, without the last line feed.
-std::string shell(const std::string& command)
-{
-    std::string output;
-    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            output.append(buffer, n);
-        ::pclose(pipe);
-    }
-    if (output.ends_with('\n'))
-        output.pop_back();
-    return output;
 }
 
 // The lines our own code wrote, leaving out what Qt and SDL say about their platforms and the

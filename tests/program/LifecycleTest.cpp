@@ -3,10 +3,8 @@
 #include "ProgramFolder.h"
 
 #include <cstring>
-#include <fcntl.h>
 #include <random>
 #include <sys/mount.h>
-#include <sys/wait.h>
 
 namespace zuvelo::testing {
 namespace {
@@ -87,30 +85,15 @@ TEST(Lifecycle, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
 
 TEST(Lifecycle, losingTheDisplayStillWritesTheSettingsAndEndsInOrder)
 {
-    // A private X server on a free display: Xvfb picks the number and writes it to the pipe.
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
-    const pid_t server = ::fork();
-    if (server == 0) {
-        ::dup2(pipeEnds[1], 3);
-        ::dup2(::open("/dev/null", O_WRONLY), 2);
-        ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(pipeEnds[1]);
-    char digits[16] = {};
-    for (ssize_t size = 0, n; size < 15 && !std::strchr(digits, '\n') &&
-                              (n = ::read(pipeEnds[0], digits + size, std::size_t(15 - size))) > 0;)
-        size += n;
-    ::close(pipeEnds[0]);
-    ASSERT_NE(std::strchr(digits, '\n'), nullptr) << "Xvfb did not start (scripts/install-deps.sh installs it)";
+    // A private X server on a free display, whose number Xvfb writes to a file.
+    TemporaryFolder x;
+    const std::string server = shell("Xvfb -displayfd 3 -nolisten tcp 3>'" + (x / "display") + "' >/dev/null 2>&1 & echo $!");
+    ASSERT_TRUE(eventually([&] { return x.read("display").ends_with("\n"); })) << "no Xvfb (install-deps.sh installs it)";
     ProgramFolder folder;
-    auto player = folder.start(
-        {"SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM=xcb", "DISPLAY=:" + std::string(digits, std::strchr(digits, '\n'))});
+    auto player = folder.start({"SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM=xcb", "DISPLAY=:" + shell("cat " + (x / "display"))});
     ASSERT_TRUE(eventually([&] { return folder.log().find("zuvelo: sound output") != std::string::npos; }))
         << folder.log();
-    ::kill(server, SIGTERM); // as at logout
-    ::waitpid(server, nullptr, 0);
+    ::kill(std::stoi(server), SIGTERM); // as at logout
     ASSERT_TRUE(player->waitForExit());
     EXPECT_GE(player->exitCode(), 0) << "ended by a signal: " << -player->exitCode();
     EXPECT_EQ(folder.read("muini.dat"), "0,1\r\n") << folder.log();

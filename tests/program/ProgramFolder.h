@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -41,6 +42,21 @@ struct ProgramFolder : TemporaryFolder {
         MediaCorpus::write(*this / relativePath, MediaCorpus::tone(format, frequency, seconds, scratch.path()));
     }
 };
+
+// What a shell command writes on stdout and stderr, without the last line feed.
+inline std::string shell(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, n);
+        ::pclose(pipe);
+    }
+    if (output.ends_with('\n'))
+        output.pop_back();
+    return output;
+}
 
 // Ends the program with sig and expects an orderly exit.
 inline void closeWith(ProgramRun& run, const ProgramFolder& folder, int sig = SIGTERM)

@@ -81,16 +81,4 @@ std::vector<double> Recording::tones(const std::vector<double>& candidates)
     return tones;
 }
 
-int Recording::soundStarts()
-{
-    constexpr std::size_t kWindow = kRate / 100;
-    const std::vector<float>& s = samples();
-    for (; m_startsScanned + kWindow <= s.size() / 2; m_startsScanned += kWindow) {
-        const bool silent = leftRms(s, m_startsScanned, kWindow) < kSilence;
-        m_starts += !silent && m_silentWindows >= 2;
-        m_silentWindows = silent ? m_silentWindows + 1 : 0;
-    }
-    return m_starts;
-}
-
 } // namespace zuvelo::testing
