@@ -99,23 +99,6 @@ TEST(Lifecycle, losingTheDisplayStillWritesTheSettingsAndEndsInOrder)
     EXPECT_EQ(folder.read("muini.dat"), "0,1\r\n") << folder.log();
 }
 
-TEST(Lifecycle, aSignalDuringTheScanOfAnOversizedLibraryEndsTheProgramWithTheSettingsWhole)
-{
-    ProgramFolder folder;
-    for (int sub = 0; sub < 4; ++sub) {
-        folder.makeFolder("Heap" + std::to_string(sub));
-        for (int i = 0; i < 14000; ++i)
-            std::ofstream(folder / ("Heap" + std::to_string(sub) + "/" + std::to_string(i) + ".mp3"));
-    }
-    folder.write("muini.dat", "1,7\r\n");
-    auto player = folder.start();
-    ASSERT_TRUE(eventually([&] { return holdsFolderLock(player->pid(), folder.path()); }));
-    closeWith(*player, folder);
-    // Closed during the scan the settings stay as read; closed after it, track 8 was chosen.
-    const std::string settings = folder.read("muini.dat");
-    EXPECT_TRUE(settings == "1,7\r\n" || settings == "1,8\r\n") << settings;
-}
-
 // Reverse mode with a saved track the library no longer has: the program plays track 1 and
 // saves that at its end.
 const std::string kOldSettings = "2,5\r\n", kNewSettings = "2,1\r\n";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -14,8 +15,6 @@
 #include <sys/types.h>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace zuvelo::testing {
 
@@ -35,88 +34,61 @@ bool eventually(Condition condition, std::chrono::milliseconds timeout = std::ch
 
 // One run of a program on Qt's offscreen platform with extra environment variables ("NAME=value",
 // or a bare "NAME" to remove one), its stdout and stderr going to logFile. beforeExec runs in the
-// child between fork and exec and may only make async-signal-safe calls. The destructor kills a
-// program still running. Use from one thread.
+// child just before exec. The destructor kills a program still running. Use from one thread.
 class ProgramRun {
 public:
-    ProgramRun(const std::string& program, const std::vector<std::string>& environment, const std::string& logFile,
-               const std::vector<std::string>& arguments = {}, const std::function<void()>& beforeExec = {});
-    ~ProgramRun();
+    ProgramRun(std::string program, const std::vector<std::string>& environment, const std::string& logFile,
+               std::vector<std::string> arguments = {}, const std::function<void()>& beforeExec = {})
+    {
+        arguments.insert(arguments.begin(), program);
+        std::vector<char*> argv;
+        for (std::string& a : arguments)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        m_pid = ::fork();
+        if (m_pid != 0)
+            return;
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        for (const std::string& setting : environment)
+            setting.find('=') == std::string::npos ? ::unsetenv(setting.c_str()) : ::putenv(strdup(setting.c_str()));
+        const int out = ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        if (beforeExec)
+            beforeExec();
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ~ProgramRun()
+    {
+        if (running()) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     pid_t pid() const { return m_pid; }
     void signal(int sig) const { ::kill(m_pid, sig); }
-    bool running();
+    bool running()
+    {
+        if (!m_exited && m_pid > 0 && ::waitpid(m_pid, &m_status, WNOHANG) == m_pid)
+            m_exited = true;
+        return !m_exited;
+    }
     bool waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(60))
     {
         return eventually([this] { return !running(); }, timeout);
     }
     // The exit status, or -signal number when a signal ended it.
-    int exitCode() const;
+    int exitCode() const { return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -WTERMSIG(m_status); }
 
 private:
     pid_t m_pid = -1;
     int m_status = 0;
     bool m_exited = false;
 };
-
-inline ProgramRun::ProgramRun(const std::string& program, const std::vector<std::string>& environment,
-                       const std::string& logFile, const std::vector<std::string>& arguments,
-                       const std::function<void()>& beforeExec)
-{
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e)
-        env.emplace_back(*e);
-    std::vector<std::string> extra = {"QT_QPA_PLATFORM=offscreen"};
-    extra.insert(extra.end(), environment.begin(), environment.end());
-    for (const std::string& setting : extra) {
-        const bool unset = setting.find('=') == std::string::npos;
-        const std::string key = unset ? setting + "=" : setting.substr(0, setting.find('=') + 1);
-        std::erase_if(env, [&](const std::string& v) { return v.starts_with(key); });
-        if (!unset)
-            env.push_back(setting);
-    }
-    std::vector<std::string> args = {program};
-    args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> envp, argv;
-    for (std::string& v : env)
-        envp.push_back(v.data());
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    envp.push_back(nullptr);
-    argv.push_back(nullptr);
-    m_pid = ::fork();
-    if (m_pid == 0) {
-        const int out = ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, 1);
-        ::dup2(out, 2);
-        if (beforeExec)
-            beforeExec();
-        ::execve(argv[0], argv.data(), envp.data());
-        ::_exit(127);
-    }
-}
-
-inline ProgramRun::~ProgramRun()
-{
-    if (running()) {
-        ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, nullptr, 0);
-    }
-}
-
-inline bool ProgramRun::running()
-{
-    if (!m_exited && m_pid > 0 && ::waitpid(m_pid, &m_status, WNOHANG) == m_pid)
-        m_exited = true;
-    return !m_exited;
-}
-
-inline int ProgramRun::exitCode() const
-{
-    return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -WTERMSIG(m_status);
-}
 
 // True once the program has taken its single-instance lock on folder: start-up has begun.
 inline bool holdsFolderLock(pid_t pid, const std::string& folder)
