@@ -10,14 +10,12 @@
 # minute.
 #
 # Usage: bench/app/bad_idle.sh [SECONDS]       (default 60)
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../common.sh"
 seconds=${1:-60}
 need_packages ffmpeg
-[ -x "$build/app/zuvelo" ] || build_targets
+[ -x "$build/app/zuvelo" ] || build_targets zuvelo
 
-work=$scratch/bad_idle
-rm -rf "$work"
-mkdir -p "$work"
+fresh_work "$scratch/bad_idle"
 make_program_folder "$work/bad" "1,0"
 mkdir -p "$work/bad/music"
 for i in $(seq -w 1 1000); do head -c 4096 /dev/urandom > "$work/bad/music/bad$i.mp3"; done
@@ -26,27 +24,18 @@ make_program_folder "$work/good" "1,0"
 mkdir -p "$work/good/music"
 tone "$work/good/music/long.mp3" 440 600 -c:a libmp3lame -b:a 128k
 
-ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-hz=$(getconf CLK_TCK)
-per_minute() { awk -v d="$(($2 - $1))" -v hz="$hz" -v s="$3" 'BEGIN { printf "%.3f\n", d / hz * 60 / s }'; }
-
-pids=()
 for name in bad empty good; do
   SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=offscreen "$work/$name/zuvelo" > "$work/$name.log" 2>&1 &
-  pids+=($!)
+  children+=($!)
 done
-finish() { for p in "${pids[@]}"; do kill -TERM "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done; }
-trap finish EXIT
 
 # The first pass: 1,000 ticks, with a margin for a busy machine.
 round=115
 sleep "$round"
-round_bad=$(per_minute 0 "$(ticks "${pids[0]}")" "$round")
-declare -a before
-for i in 0 1 2; do before[i]=$(ticks "${pids[i]}"); done
+round_bad=$(per_minute "$(cpu_ticks "${children[0]}")" "$hz" "$round")
+for i in 0 1 2; do before[i]=$(cpu_ticks "${children[i]}"); done
 sleep "$seconds"
-declare -a figure
-for i in 0 1 2; do figure[i]=$(per_minute "${before[i]}" "$(ticks "${pids[i]}")" "$seconds"); done
+for i in 0 1 2; do figure[i]=$(per_minute $(($(cpu_ticks "${children[i]}") - before[i])) "$hz" "$seconds"); done
 
 printf '%-48s %10s\n' "CPU seconds a minute (from /proc/PID/stat)" ""
 printf '%-48s %10s\n' "1,000 bad tracks, first pass (${round} s from start)" "$round_bad"

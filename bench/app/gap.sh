@@ -11,7 +11,7 @@
 #   --work     default /tmp/zuvelo-bench-app/gap
 # Goal: median gap 0 ms, max under 5 ms (the next track starts right after the last frame of the one
 # before, which keeps sounding for up to 150 ms after it reports "stopped").
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../common.sh"
 work=$scratch/gap kind=mixed executable=""
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -23,13 +23,12 @@ while [ $# -gt 0 ]; do
 done
 
 need_packages ffmpeg
-build_targets zuvelo_gap_analysis
+build_targets zuvelo zuvelo_gap_analysis
 analyse=$build/bench/app/zuvelo_gap_analysis
 
-rm -rf "$work"
+fresh_work "$work"
 program=$work/program
-make_program_folder "$program" "1,0"
-[ -n "$executable" ] && cp "$executable" "$program/zuvelo"
+make_program_folder "$program" "1,0" "$executable"
 mkdir -p "$program/Tones"
 for i in $(seq 0 20); do
   hz=$((300 + 150 * i))
@@ -43,7 +42,7 @@ done
 # The reference: every track decoded to the output's format and laid end to end, in name order (the
 # order of the scan; the zero-padded numbers sort the same byte by byte).
 for f in $(LC_ALL=C ls "$program/Tones"); do
-  ffmpeg -hide_banner -loglevel error -nostdin -i "$program/Tones/$f" -f f32le -ar 48000 -ac 2 - >> "$work/reference.raw"
+  "${ff[@]}" -i "$program/Tones/$f" -f f32le -ar 48000 -ac 2 - >> "$work/reference.raw"
 done
 
 # The program, until 20 changes have been recorded (21 tracks at about 0.6 s each).

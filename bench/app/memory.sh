@@ -12,12 +12,11 @@
 # Goal: below ffplay's (ratio under 1). A fourth row, the program with only that one track, shows
 # what the 50,000-track table itself costs. With ZUVELO_BENCH_BEFORE=PATH, an earlier build of the
 # program is measured as a fifth row, in turn with the others.
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../common.sh"
 runs=${1:-3}
 
 need_packages ffmpeg mpv
-build_targets zuvelo_app_probe
-probe=$build/bench/app/zuvelo_app_probe
+build_targets zuvelo zuvelo_app_probe
 library=$scratch/library
 make_big_library "$library"
 song=$library.mp3
@@ -29,19 +28,9 @@ cp "$song" "$single/music/"
 
 run() {
   case "$1" in
-    program)
-      printf '1,0\r\n' > "$library/muini.dat"
-      "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
-        --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$library/zuvelo" ;;
-    program-before)
-      cp "$ZUVELO_BENCH_BEFORE" "$library/zuvelo-before"
-      printf '1,0\r\n' > "$library/muini.dat"
-      "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
-        --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$library/zuvelo-before" ;;
-    program-1-track)
-      printf '1,0\r\n' > "$single/muini.dat"
-      "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
-        --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$single/zuvelo" ;;
+    program) probe_program "$library/zuvelo" --hold 5 ;;
+    program-before) cp "$ZUVELO_BENCH_BEFORE" "$library/zuvelo-before" && probe_program "$library/zuvelo-before" --hold 5 ;;
+    program-1-track) probe_program "$single/zuvelo" --hold 5 ;;
     ffplay)
       "$probe" --until-exit --log "$scratch/ffplay.log" --env SDL_AUDIODRIVER=disk \
         --env "SDL_DISKAUDIOFILE=$audio" -- ffplay -nodisp -autoexit "$song" ;;

@@ -8,21 +8,16 @@
 #
 # Usage: bench/app/startup.sh [RUNS]       (default 5)
 # Goal: under 0.6 s, and below mpv's (ratio under 1).
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../common.sh"
 runs=${1:-5}
 
 need_packages ffmpeg mpv
-build_targets zuvelo_app_probe
-probe=$build/bench/app/zuvelo_app_probe
+build_targets zuvelo zuvelo_app_probe
 library=$scratch/library
 make_big_library "$library"
 audio=$scratch/startup.raw
 
-zuvelo_run() {
-  printf '1,0\r\n' > "$library/muini.dat"
-  "$probe" --sound "$audio" --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
-    --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$library/zuvelo"
-}
+zuvelo_run() { probe_program "$library/zuvelo"; }
 mpv_run() {
   "$probe" --sound "$audio" --log "$scratch/mpv.log" --env SDL_AUDIODRIVER=disk \
     --env "SDL_DISKAUDIOFILE=$audio" -- mpv --no-config --no-video --ao=sdl "$library"
