@@ -37,8 +37,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -97,30 +95,25 @@ Options parse(int argc, char** argv)
     return o;
 }
 
+// Starts the command with the extra environment, its output going to the log.
 pid_t launch(const Options& o)
 {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        env.emplace_back(*e);
-    env.insert(env.end(), o.environment.begin(), o.environment.end());
-    std::vector<char*> envp, argv;
-    for (auto& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> command = o.command;
-    for (auto& a : command)
-        argv.push_back(a.data());
+    std::vector<char*> argv;
+    for (const std::string& a : o.command)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
 
     const pid_t pid = ::fork();
-    if (pid == 0) {
+    if (pid == 0) { // this probe has one thread, so the child may change its environment
+        for (const std::string& e : o.environment)
+            ::putenv(const_cast<char*>(e.c_str()));
         const int fd = ::open(o.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0) {
             ::dup2(fd, 1);
             ::dup2(fd, 2);
             ::close(fd);
         }
-        ::execvpe(argv[0], argv.data(), envp.data());
+        ::execvp(argv[0], argv.data());
         std::perror("exec");
         ::_exit(127);
     }
@@ -138,33 +131,6 @@ long readStatusKb(pid_t pid, const std::string& field)
     return -1;
 }
 
-// Reads what has been appended to the file since the last call and says whether any byte is non-zero.
-class SoundWatch {
-public:
-    explicit SoundWatch(std::string path) : m_path(std::move(path)) {}
-    ~SoundWatch()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    bool heard()
-    {
-        if (m_fd < 0 && (m_fd = ::open(m_path.c_str(), O_RDONLY)) < 0)
-            return false;
-        char buffer[65536];
-        ssize_t n;
-        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0)
-            for (ssize_t i = 0; i < n; ++i)
-                if (buffer[i] != 0)
-                    return true;
-        return false;
-    }
-
-private:
-    std::string m_path;
-    int m_fd = -1;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -176,7 +142,6 @@ int main(int argc, char** argv)
     const auto start = Clock::now();
     const pid_t pid = launch(o);
     const auto giveUp = start + std::chrono::duration<double>(o.timeout);
-    const auto ms = [&](Clock::time_point t) { return std::chrono::duration<double, std::milli>(t - start).count(); };
 
     long hwm = -1;
     long anonPeak = -1;
@@ -196,17 +161,27 @@ int main(int argc, char** argv)
     // Until the first audio.
     double firstSound = -1;
     auto holdFrom = start;
-    if (!o.sound.empty()) {
-        SoundWatch watch(o.sound);
-        while (poll()) {
-            if (watch.heard()) {
-                holdFrom = Clock::now();
-                firstSound = ms(holdFrom);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+    // Reads what has been appended to the sound file since the last call: is any byte non-zero?
+    int soundFd = -1;
+    const auto heard = [&] {
+        if (soundFd < 0 && (soundFd = ::open(o.sound.c_str(), O_RDONLY)) < 0)
+            return false;
+        char buffer[65536];
+        for (ssize_t n; (n = ::read(soundFd, buffer, sizeof buffer)) > 0;)
+            if (std::any_of(buffer, buffer + n, [](char c) { return c != 0; }))
+                return true;
+        return false;
+    };
+    while (!o.sound.empty() && poll()) {
+        if (heard()) {
+            holdFrom = Clock::now();
+            firstSound = std::chrono::duration<double, std::milli>(holdFrom - start).count();
+            break;
         }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
+    if (soundFd >= 0)
+        ::close(soundFd);
     // Then the hold or the child's own end, sampling its memory.
     const auto holdUntil = holdFrom + std::chrono::duration<double>(o.hold);
     while (poll() && (o.untilExit || Clock::now() < holdUntil))
