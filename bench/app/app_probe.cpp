@@ -27,9 +27,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <getopt.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -62,34 +62,26 @@ struct Options {
 
 Options parse(int argc, char** argv)
 {
+    const option options[] = {{"env", required_argument, nullptr, 'e'},
+                              {"log", required_argument, nullptr, 'l'},
+                              {"sound", required_argument, nullptr, 's'},
+                              {"hold", required_argument, nullptr, 'h'},
+                              {"until-exit", no_argument, nullptr, 'u'},
+                              {"timeout", required_argument, nullptr, 't'},
+                              {}};
     Options o;
-    int i = 1;
-    for (; i < argc; ++i) {
-        const std::string a = argv[i];
-        const auto value = [&] {
-            if (i + 1 >= argc)
-                usage(argv[0]);
-            return std::string(argv[++i]);
-        };
-        if (a == "--")
-            break;
-        if (a == "--env")
-            o.environment.push_back(value());
-        else if (a == "--log")
-            o.log = value();
-        else if (a == "--sound")
-            o.sound = value();
-        else if (a == "--hold")
-            o.hold = std::stod(value());
-        else if (a == "--until-exit")
-            o.untilExit = true;
-        else if (a == "--timeout")
-            o.timeout = std::stod(value());
-        else
-            usage(argv[0]);
+    for (int c; (c = getopt_long(argc, argv, "+", options, nullptr)) != -1;) {
+        switch (c) {
+        case 'e': o.environment.emplace_back(optarg); break;
+        case 'l': o.log = optarg; break;
+        case 's': o.sound = optarg; break;
+        case 'h': o.hold = std::stod(optarg); break;
+        case 'u': o.untilExit = true; break;
+        case 't': o.timeout = std::stod(optarg); break;
+        default: usage(argv[0]);
+        }
     }
-    for (++i; i < argc; ++i)
-        o.command.emplace_back(argv[i]);
+    o.command.assign(argv + optind, argv + argc);
     if (o.command.empty())
         usage(argv[0]);
     return o;
