@@ -14,11 +14,7 @@
 #include "mci/mci.h"
 #include "ui/Form1.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QComboBox>
-#include <QPushButton>
-#include <QScrollBar>
 #include <QTimer>
 
 #include <array>
