@@ -42,11 +42,7 @@ build_targets() {
 }
 
 # An empty work folder at $1, also left in $work.
-fresh_work() {
-  work=$1
-  rm -rf "$work"
-  mkdir -p "$work"
-}
+fresh_work() { work=$1 && rm -rf "$work" && mkdir -p "$work"; }
 
 # A new program folder at $1 holding settings "$2" (mode,track) and a copy of the executable $3
 # (default: the one built).
@@ -58,11 +54,7 @@ make_program_folder() {
 }
 
 # A sine tone: tone FILE HZ SECONDS [ffmpeg output options...]
-tone() {
-  local file=$1 hz=$2 seconds=$3
-  shift 3
-  "${ff[@]}" -f lavfi -i "sine=frequency=$hz:duration=$seconds" -ar 44100 -ac 2 "$@" "$file"
-}
+tone() { "${ff[@]}" -f lavfi -i "sine=frequency=$2:duration=$3" -ar 44100 -ac 2 "${@:4}" "$1"; }
 
 # A type-0 MIDI file at $1 (480 ticks a beat) whose one track holds the events $2, written as
 # printf escapes (\xNN); the end of track is added here.
@@ -137,9 +129,7 @@ probe_program() {
 }
 
 # The value of KEY in the "key value" lines of zuvelo_app_probe's output $1.
-probe_value() {
-  awk -v k="$2" '$1 == k { print $2 }' <<< "$1"
-}
+probe_value() { awk -v k="$2" '$1 == k { print $2 }' <<< "$1"; }
 
 # Median of the numbers given as arguments.
 median() {
@@ -147,9 +137,7 @@ median() {
 }
 
 # $1 / $2 with two decimals ("-" when $2 is zero).
-ratio() {
-  awk -v a="$1" -v b="$2" 'BEGIN { if (b == 0) print "-"; else printf "%.2f\n", a / b }'
-}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b == 0) print "-"; else printf "%.2f\n", a / b }'; }
 
 # A program folder at $1 with 50,000 tracks in 1,000 music folders f000..f999: the first folder
 # holds 50 copies of one 5-second mp3 (and $1.mp3 is the same file), the others hard links to them

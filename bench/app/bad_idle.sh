@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
 # Idle cost of a library where nothing plays: the program with 1,000 bad tracks (4 KB of random
-# bytes each, named .mp3) once it has tried every one and only retries one track every 5 s, against
-# two references run side by side with it: the program with an empty library (every tick's status
-# query fails, as while the bad library waits) and with one good 10-minute mp3 playing.
-#
-# All three run on Qt's offscreen platform and SDL's dummy driver. The first pass over the bad
-# tracks takes one monitor tick each (about 100 s); its CPU time is reported apart. Then the CPU
-# time of every process (user + system from /proc/PID/stat) is taken over SECONDS and scaled to a
-# minute.
+# bytes each, named .mp3) after its first pass over them, against the program with an empty library
+# and with one good 10-minute mp3 playing, side by side on Qt's offscreen platform and SDL's dummy
+# driver. CPU time from /proc/PID/stat over SECONDS, scaled to a minute; the first pass (one
+# monitor tick a track, about 100 s) is reported apart.
 #
 # Usage: bench/app/bad_idle.sh [SECONDS]       (default 60)
 source "$(dirname "$0")/../common.sh"

@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# CPU seconds per minute of audio while playing, whole programs side by side in one run: the real
-# program (offscreen, SDL's dummy driver, a music folder of the one file), Audacious (-H, its SDL
-# output on the dummy driver), mpv (--ao=null) and ffplay (-nodisp, dummy driver), for wav, mp3,
-# mp2, wma and mid. Each player plays the file from its start; the CPU time of all its threads
-# (nanoseconds from /proc/PID/task/*/schedstat) is taken FROM seconds and TO seconds after the
-# launch, so that start-up is left out, and scaled to a minute. Players run one at a time, in turn
-# per format. Prints the table and Zuvelo's ratio to Audacious (goal: at most 1.00).
+# CPU seconds per minute of audio while playing, whole programs one at a time, in turn per format
+# (mp3, wav, wma, mp2, mid): the real program, Audacious, mpv and ffplay, each on a dummy or null
+# output; the CPU time of all threads (schedstat) from FROM to TO seconds after the launch, scaled
+# to a minute. Prints the table and Zuvelo's ratio to Audacious (goal: at most 1.00).
 #
 # Usage: bench/app/cpu.sh [--from 20] [--to 80] [--before PROGRAM] [--formats "mp3 wav wma mp2 mid"]
 #   --before  a second build of the program (e.g. of an earlier commit), measured as "before"
@@ -20,7 +17,7 @@ while [ $# -gt 0 ]; do
     --to) to=$2; shift 2 ;;
     --before) before=$2; shift 2 ;;
     --formats) formats=$2; shift 2 ;;
-    *) sed -n '2,14p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,11p' "$0" >&2; exit 2 ;;
   esac
 done
 work=$scratch/cpu

@@ -1,20 +1,11 @@
 #!/usr/bin/env bash
-# Idle cost: CPU seconds a minute of the program with its track paused and its window shown on an
-# X server (Xvfb), against a bare Qt window with a 100 ms timer that sets its title
-# (zuvelo_idle_window), measured one after the other in the same run on the same server.
-#
-# The pause is a real click: xdotool clicks the "| |" button (client x 376, y 36 below the menu bar;
-# the script steps down from y 40 until the caption, which the monitor rewrites every tick, reads
-# "Zuvelopaused", so it needs no knowledge of the menu bar's height). The caption is checked again
-# at the end of the measurement. Sound goes to SDL's dummy driver, whose thread keeps asking for
-# samples while paused, as a real device would.
-#
-# CPU time: user + system of every thread, from /proc/PID/stat (clock ticks, 10 ms), and the sum of
-# the threads' run time from /proc/PID/task/*/schedstat (nanoseconds), over SECONDS, scaled to a
-# minute. Each process runs 3 s before its window starts.
-#
-# The program is measured twice in turn: with the desktop's media service off (no session bus) and
-# on (a private session bus).
+# Idle cost: CPU seconds a minute of the program paused by a real click on its "| |" button, its
+# window shown on Xvfb, with the desktop's media service off (no session bus) and on (a private
+# one), against a bare Qt window with a 100 ms timer that sets its title (zuvelo_idle_window), one
+# after the other on the same server. Sound goes to SDL's dummy driver, whose thread keeps asking
+# for samples while paused, as a real device would. CPU time of every thread from /proc/PID/stat
+# (10 ms ticks) and from the threads' schedstat (ns) over SECONDS, scaled to a minute.
+# bench/README.md ("Idle") has the details.
 #
 # Usage: bench/app/idle.sh [SECONDS]       (default 30)
 # Goal: under 0.15 s a minute.
@@ -52,13 +43,10 @@ stop_children
 # at all, so the service is never registered) or on ($1 = on: a private session bus of this script's).
 # Leaves "<ticks-based s/min> <schedstat-based s/min>" in result.
 measure_program() {
-  local address=unix:path=$work/no-bus
-  if [ "$1" = on ]; then
-    start_bus "$work"
-    address=$bus_address
-  fi
+  bus_address=unix:path=$work/no-bus
+  [ "$1" = off ] || start_bus "$work"
   printf '1,0\r\n' > "$program/muini.dat"
-  DBUS_SESSION_BUS_ADDRESS=$address SDL_AUDIODRIVER=dummy "$program/zuvelo" > "$work/program-$1.log" 2>&1 &
+  DBUS_SESSION_BUS_ADDRESS=$bus_address SDL_AUDIODRIVER=dummy "$program/zuvelo" > "$work/program-$1.log" 2>&1 &
   local pid=$! window y
   children+=("$pid")
   window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zuvelo' | head -n 1)

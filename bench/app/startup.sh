@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # Start-up with a large library: from launch to the first audio, for the program with 50,000 tracks
-# in 1,000 music folders beside it, against mpv given the same folder, in the same run. Both write
-# their sound through SDL's disk driver and zuvelo_app_probe watches that file for the first
-# non-zero byte. The program runs on Qt's offscreen platform, with settings "1,0" (track 1 first);
-# mpv with --no-config --no-video --ao=sdl. One untimed run of each warms the file cache; then the
-# two alternate, RUNS times each, and the medians are compared.
+# in 1,000 music folders beside it, against mpv given the same folder, in the same run, both through
+# SDL's disk driver (zuvelo_app_probe watches its file). One untimed run of each warms the file
+# cache; then the two alternate, RUNS times each, and the medians are compared.
 #
 # Usage: bench/app/startup.sh [RUNS]       (default 5)
 # Goal: under 0.6 s, and below mpv's (ratio under 1).
