@@ -17,10 +17,8 @@
 // exit. /proc is read every 20 ms (every 0.2 ms while waiting for the first audio). ru_maxrss also
 // counts the pages the child shared with this probe between fork and exec (about 2 MB), so it means
 // something only for programs well above that.
-//
-// The first audio is seen by polling the file every 0.2 ms from the offset read last, so the figure
-// is late by at most the poll period plus the child's own write call after its output callback.
-// Silence in signed PCM, integer or float, is all zero bytes, so no format needs to be known.
+// The first audio is late by at most the 0.2 ms poll plus the child's own write call; silence in
+// signed PCM, integer or float, is all zero bytes, so no format needs to be known.
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -135,8 +133,7 @@ int main(int argc, char** argv)
     const pid_t pid = launch(o);
     const auto giveUp = start + std::chrono::duration<double>(o.timeout);
 
-    long hwm = -1;
-    long anonPeak = -1;
+    long hwm = -1, anonPeak = -1;
     int status = 0;
     rusage usage{};
     bool ended = false;

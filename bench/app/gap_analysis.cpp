@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -157,9 +158,7 @@ int main(int argc, char** argv)
         std::sort(sorted.begin(), sorted.end());
         const std::size_t m = sorted.size();
         const double median = m % 2 ? sorted[m / 2] : (sorted[m / 2 - 1] + sorted[m / 2]) / 2;
-        double sum = 0;
-        for (double g : gaps)
-            sum += g;
+        const double sum = std::accumulate(gaps.begin(), gaps.end(), 0.0);
         std::printf("changes %zu  median_gap_ms %.2f  max_gap_ms %.2f  mean_gap_ms %.2f\n", m, median, sorted.back(),
                     sum / double(m));
     }

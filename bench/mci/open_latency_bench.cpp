@@ -1,27 +1,14 @@
-// Open latency of the media control layer, per format, against the decoding libraries' own time
-// to the first decoded audio of the same file, measured in the same run and interleaved with it
-// (so load from other processes falls on both alike).
+// Open latency of the media control layer per format, against the decoding libraries' own time to
+// the first decoded audio of the same file, interleaved in one run so that load from other
+// processes falls on both alike. bench/README.md ("Open latency") describes the runs and columns.
 //
 //   zuvelo_open_latency_bench FOLDER [RUNS]
 //
-// FOLDER holds bench.wav, bench.mp3, bench.mp2, bench.wma and bench.mid (make_fixtures.sh writes
-// them); RUNS defaults to 20. Each run, in this one process: "open" and "play" the file through
-// mciSendString, wait until the layer reports the first sample handed to the sound output
-// (mciFirstSampleMicros), "close". One untimed run per format comes first, so that one-time costs
-// of the process (opening the sound output, loading the soundfont) are not counted.
-//
-// The output hands samples over once per callback, so the first-sample time includes the wait for
-// the next callback. Runs that follow each other at once would all start at the same point of the
-// callback cycle; a pause of random length (up to one callback period) before each run spreads
-// them over the cycle, so the median is what an open at an arbitrary moment costs.
-//
-// The reference for wav, mp3, mp2 and wma is FFmpeg: avformat_open_input, avformat_find_stream_info
-// with default options, opening the decoder and decoding until the first audio frame. For mid it is
-// FluidSynth with the soundfont already loaded: a new player on the file, play, and the first
-// 1024 frames rendered.
-//
-// The sound output is SDL's dummy driver unless SDL_AUDIODRIVER says otherwise. Times are printed in
-// milliseconds (medians), with the ratios to the reference.
+// FOLDER holds bench.wav, .mp3, .mp2, .wma and .mid (make_fixtures in bench/common.sh); RUNS
+// defaults to 20. The output takes samples once per callback, so the first-sample time includes the
+// wait for the next callback; a pause of random length (up to one callback period) before each run
+// spreads the runs over the callback cycle, so the median is what an open at an arbitrary moment
+// costs. Times are medians in milliseconds, with the ratios to the reference.
 
 #include "mci/Diagnostics.h"
 #include "mci/mci.h"

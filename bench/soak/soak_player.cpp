@@ -95,8 +95,7 @@ int main(int argc, char** argv)
     form.show();
     const zuvelo::Form1Controls c = controls(form);
 
-    Figures baseline;
-    Figures end;
+    Figures baseline, end;
     long actions = 0;
     bool paused = false;
     QTimer clicker;
@@ -146,8 +145,7 @@ int main(int argc, char** argv)
     clicker.start(100);
     const int status = app.exec();
 
-    std::printf("driver %s\n", mciOutputDriverName());
-    std::printf("changes %ld actions %ld\n", end.changes, actions);
+    std::printf("driver %s\nchanges %ld actions %ld\n", mciOutputDriverName(), end.changes, actions);
     baseline.print();
     end.print();
     std::printf("growth: rss %+ld KB, descriptors %+d, underruns %llu\n", end.residentKb - baseline.residentKb,
