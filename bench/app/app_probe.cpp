@@ -17,27 +17,23 @@
 // exit. /proc is read every 20 ms (every 0.2 ms while waiting for the first audio). ru_maxrss also
 // counts the pages the child shared with this probe between fork and exec (about 2 MB), so it means
 // something only for programs well above that.
-//
-// The first audio is seen by polling the file every 0.2 ms from the offset read last, so the figure
-// is late by at most the poll period plus the child's own write call after its output callback.
-// Silence in signed PCM, integer or float, is all zero bytes, so no format needs to be known.
+// The first audio is late by at most the 0.2 ms poll plus the child's own write call; silence in
+// signed PCM, integer or float, is all zero bytes, so no format needs to be known.
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <getopt.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -64,63 +60,50 @@ struct Options {
 
 Options parse(int argc, char** argv)
 {
+    const option options[] = {{"env", required_argument, nullptr, 'e'},
+                              {"log", required_argument, nullptr, 'l'},
+                              {"sound", required_argument, nullptr, 's'},
+                              {"hold", required_argument, nullptr, 'h'},
+                              {"until-exit", no_argument, nullptr, 'u'},
+                              {"timeout", required_argument, nullptr, 't'},
+                              {}};
     Options o;
-    int i = 1;
-    for (; i < argc; ++i) {
-        const std::string a = argv[i];
-        const auto value = [&] {
-            if (i + 1 >= argc)
-                usage(argv[0]);
-            return std::string(argv[++i]);
-        };
-        if (a == "--")
-            break;
-        if (a == "--env")
-            o.environment.push_back(value());
-        else if (a == "--log")
-            o.log = value();
-        else if (a == "--sound")
-            o.sound = value();
-        else if (a == "--hold")
-            o.hold = std::stod(value());
-        else if (a == "--until-exit")
-            o.untilExit = true;
-        else if (a == "--timeout")
-            o.timeout = std::stod(value());
-        else
-            usage(argv[0]);
+    for (int c; (c = getopt_long(argc, argv, "+", options, nullptr)) != -1;) {
+        switch (c) {
+        case 'e': o.environment.emplace_back(optarg); break;
+        case 'l': o.log = optarg; break;
+        case 's': o.sound = optarg; break;
+        case 'h': o.hold = std::stod(optarg); break;
+        case 'u': o.untilExit = true; break;
+        case 't': o.timeout = std::stod(optarg); break;
+        default: usage(argv[0]);
+        }
     }
-    for (++i; i < argc; ++i)
-        o.command.emplace_back(argv[i]);
+    o.command.assign(argv + optind, argv + argc);
     if (o.command.empty())
         usage(argv[0]);
     return o;
 }
 
+// Starts the command with the extra environment, its output going to the log.
 pid_t launch(const Options& o)
 {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        env.emplace_back(*e);
-    env.insert(env.end(), o.environment.begin(), o.environment.end());
-    std::vector<char*> envp, argv;
-    for (auto& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> command = o.command;
-    for (auto& a : command)
-        argv.push_back(a.data());
+    std::vector<char*> argv;
+    for (const std::string& a : o.command)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
 
     const pid_t pid = ::fork();
-    if (pid == 0) {
+    if (pid == 0) { // this probe has one thread, so the child may change its environment
+        for (const std::string& e : o.environment)
+            ::putenv(const_cast<char*>(e.c_str()));
         const int fd = ::open(o.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0) {
             ::dup2(fd, 1);
             ::dup2(fd, 2);
             ::close(fd);
         }
-        ::execvpe(argv[0], argv.data(), envp.data());
+        ::execvp(argv[0], argv.data());
         std::perror("exec");
         ::_exit(127);
     }
@@ -138,33 +121,6 @@ long readStatusKb(pid_t pid, const std::string& field)
     return -1;
 }
 
-// Reads what has been appended to the file since the last call and says whether any byte is non-zero.
-class SoundWatch {
-public:
-    explicit SoundWatch(std::string path) : m_path(std::move(path)) {}
-    ~SoundWatch()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    bool heard()
-    {
-        if (m_fd < 0 && (m_fd = ::open(m_path.c_str(), O_RDONLY)) < 0)
-            return false;
-        char buffer[65536];
-        ssize_t n;
-        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0)
-            for (ssize_t i = 0; i < n; ++i)
-                if (buffer[i] != 0)
-                    return true;
-        return false;
-    }
-
-private:
-    std::string m_path;
-    int m_fd = -1;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -176,10 +132,8 @@ int main(int argc, char** argv)
     const auto start = Clock::now();
     const pid_t pid = launch(o);
     const auto giveUp = start + std::chrono::duration<double>(o.timeout);
-    const auto ms = [&](Clock::time_point t) { return std::chrono::duration<double, std::milli>(t - start).count(); };
 
-    long hwm = -1;
-    long anonPeak = -1;
+    long hwm = -1, anonPeak = -1;
     int status = 0;
     rusage usage{};
     bool ended = false;
@@ -196,17 +150,27 @@ int main(int argc, char** argv)
     // Until the first audio.
     double firstSound = -1;
     auto holdFrom = start;
-    if (!o.sound.empty()) {
-        SoundWatch watch(o.sound);
-        while (poll()) {
-            if (watch.heard()) {
-                holdFrom = Clock::now();
-                firstSound = ms(holdFrom);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+    // Reads what has been appended to the sound file since the last call: is any byte non-zero?
+    int soundFd = -1;
+    const auto heard = [&] {
+        if (soundFd < 0 && (soundFd = ::open(o.sound.c_str(), O_RDONLY)) < 0)
+            return false;
+        char buffer[65536];
+        for (ssize_t n; (n = ::read(soundFd, buffer, sizeof buffer)) > 0;)
+            if (std::any_of(buffer, buffer + n, [](char c) { return c != 0; }))
+                return true;
+        return false;
+    };
+    while (!o.sound.empty() && poll()) {
+        if (heard()) {
+            holdFrom = Clock::now();
+            firstSound = std::chrono::duration<double, std::milli>(holdFrom - start).count();
+            break;
         }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
+    if (soundFd >= 0)
+        ::close(soundFd);
     // Then the hold or the child's own end, sampling its memory.
     const auto holdUntil = holdFrom + std::chrono::duration<double>(o.hold);
     while (poll() && (o.untilExit || Clock::now() < holdUntil))

@@ -1,23 +1,17 @@
 #!/usr/bin/env bash
 # Idle cost of a library where nothing plays: the program with 1,000 bad tracks (4 KB of random
-# bytes each, named .mp3) once it has tried every one and only retries one track every 5 s, against
-# two references run side by side with it: the program with an empty library (every tick's status
-# query fails, as while the bad library waits) and with one good 10-minute mp3 playing.
-#
-# All three run on Qt's offscreen platform and SDL's dummy driver. The first pass over the bad
-# tracks takes one monitor tick each (about 100 s); its CPU time is reported apart. Then the CPU
-# time of every process (user + system from /proc/PID/stat) is taken over SECONDS and scaled to a
-# minute.
+# bytes each, named .mp3) after its first pass over them, against the program with an empty library
+# and with one good 10-minute mp3 playing, side by side on Qt's offscreen platform and SDL's dummy
+# driver. CPU time from /proc/PID/stat over SECONDS, scaled to a minute; the first pass (one
+# monitor tick a track, about 100 s) is reported apart.
 #
 # Usage: bench/app/bad_idle.sh [SECONDS]       (default 60)
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../common.sh"
 seconds=${1:-60}
 need_packages ffmpeg
-[ -x "$build/app/zuvelo" ] || build_targets
+[ -x "$build/app/zuvelo" ] || build_targets zuvelo
 
-work=$scratch/bad_idle
-rm -rf "$work"
-mkdir -p "$work"
+fresh_work "$scratch/bad_idle"
 make_program_folder "$work/bad" "1,0"
 mkdir -p "$work/bad/music"
 for i in $(seq -w 1 1000); do head -c 4096 /dev/urandom > "$work/bad/music/bad$i.mp3"; done
@@ -26,27 +20,18 @@ make_program_folder "$work/good" "1,0"
 mkdir -p "$work/good/music"
 tone "$work/good/music/long.mp3" 440 600 -c:a libmp3lame -b:a 128k
 
-ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-hz=$(getconf CLK_TCK)
-per_minute() { awk -v d="$(($2 - $1))" -v hz="$hz" -v s="$3" 'BEGIN { printf "%.3f\n", d / hz * 60 / s }'; }
-
-pids=()
 for name in bad empty good; do
   SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=offscreen "$work/$name/zuvelo" > "$work/$name.log" 2>&1 &
-  pids+=($!)
+  children+=($!)
 done
-finish() { for p in "${pids[@]}"; do kill -TERM "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done; }
-trap finish EXIT
 
 # The first pass: 1,000 ticks, with a margin for a busy machine.
 round=115
 sleep "$round"
-round_bad=$(per_minute 0 "$(ticks "${pids[0]}")" "$round")
-declare -a before
-for i in 0 1 2; do before[i]=$(ticks "${pids[i]}"); done
+round_bad=$(per_minute "$(cpu_ticks "${children[0]}")" "$hz" "$round")
+for i in 0 1 2; do before[i]=$(cpu_ticks "${children[i]}"); done
 sleep "$seconds"
-declare -a figure
-for i in 0 1 2; do figure[i]=$(per_minute "${before[i]}" "$(ticks "${pids[i]}")" "$seconds"); done
+for i in 0 1 2; do figure[i]=$(per_minute $(($(cpu_ticks "${children[i]}") - before[i])) "$hz" "$seconds"); done
 
 printf '%-48s %10s\n' "CPU seconds a minute (from /proc/PID/stat)" ""
 printf '%-48s %10s\n' "1,000 bad tracks, first pass (${round} s from start)" "$round_bad"

@@ -1,18 +1,15 @@
 #!/usr/bin/env bash
-# CPU seconds per minute of audio while playing, whole programs side by side in one run: the real
-# program (offscreen, SDL's dummy driver, a music folder of the one file), Audacious (-H, its SDL
-# output on the dummy driver), mpv (--ao=null) and ffplay (-nodisp, dummy driver), for wav, mp3,
-# mp2, wma and mid. Each player plays the file from its start; the CPU time of all its threads
-# (nanoseconds from /proc/PID/task/*/schedstat) is taken FROM seconds and TO seconds after the
-# launch, so that start-up is left out, and scaled to a minute. Players run one at a time, in turn
-# per format. Prints the table and Zuvelo's ratio to Audacious (goal: at most 1.00).
+# CPU seconds per minute of audio while playing, whole programs one at a time, in turn per format
+# (mp3, wav, wma, mp2, mid): the real program, Audacious, mpv and ffplay, each on a dummy or null
+# output; the CPU time of all threads (schedstat) from FROM to TO seconds after the launch, scaled
+# to a minute. Prints the table and Zuvelo's ratio to Audacious (goal: at most 1.00).
 #
 # Usage: bench/app/cpu.sh [--from 20] [--to 80] [--before PROGRAM] [--formats "mp3 wav wma mp2 mid"]
 #   --before  a second build of the program (e.g. of an earlier commit), measured as "before"
 #
 # The reference players are not installed by this script; a missing one is skipped. On Debian:
 #   sudo apt-get install audacious mpv ffmpeg fluid-soundfont-gm
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../common.sh"
 from=20 to=80 before="" formats="mp3 wav wma mp2 mid"
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -20,15 +17,15 @@ while [ $# -gt 0 ]; do
     --to) to=$2; shift 2 ;;
     --before) before=$2; shift 2 ;;
     --formats) formats=$2; shift 2 ;;
-    *) sed -n '2,14p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,11p' "$0" >&2; exit 2 ;;
   esac
 done
 work=$scratch/cpu
 soundfont=/usr/share/sounds/sf2/FluidR3_GM.sf2
 
-build_targets
-mkdir -p "$work"
-"$root/bench/mci/make_fixtures.sh" "$work/files" $((to + 10))
+build_targets zuvelo
+files=$scratch/files
+make_fixtures "$files" $((to + 10))
 
 # Audacious keeps its settings under the XDG folders: private ones, with only its SDL output
 # enabled (its plugin registry holds one block per plugin, "output /path/x.so" then "enabled 0|1";
@@ -39,16 +36,13 @@ if command -v audacious > /dev/null; then
   registry=$aud/config/audacious/plugin-registry
   if ! grep -qs sdlout.so "$registry"; then
     mkdir -p "$aud/config/audacious" "$aud/data" "$aud/cache"
-    SDL_AUDIODRIVER=dummy timeout 10 "${aud_env[@]}" audacious -H -q "$work/files/bench.mid" > /dev/null 2>&1 || true
+    SDL_AUDIODRIVER=dummy timeout 10 "${aud_env[@]}" audacious -H -q "$files/bench.mid" > /dev/null 2>&1 || true
   fi
   awk '/^[a-z]+ \//{ out = ($1 == "output"); sdl = ($2 ~ /\/sdlout\.so$/) }
        /^enabled / && out { print "enabled " (sdl ? 1 : 0); next } { print }' "$registry" > "$registry.new"
   mv "$registry.new" "$registry"
   printf '[amidiplug]\nfsyn_soundfont_file=%s\n' "$soundfont" > "$aud/config/audacious/config"
 fi
-
-# CPU nanoseconds of every thread of process $1 so far.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2> /dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'; }
 
 # Runs a player ("$@") in the background and prints its CPU seconds a minute between FROM and TO.
 measure() {
@@ -57,7 +51,7 @@ measure() {
   sleep "$from"; a=$(cpu_ns "$pid")
   sleep $((to - from)); b=$(cpu_ns "$pid")
   kill -TERM "$pid" 2> /dev/null; wait "$pid" 2> /dev/null || true
-  awk -v a="$a" -v b="$b" -v s=$((to - from)) 'BEGIN { printf "%.3f\n", (b - a) / 1e9 * 60 / s }'
+  per_minute $((b - a)) 1e9 $((to - from))
 }
 
 run() {
@@ -65,9 +59,8 @@ run() {
   case $player in
     zuvelo|before)
       folder=$work/$player
-      rm -rf "$folder"; mkdir -p "$folder/music"
-      cp "$([ "$player" = before ] && echo "$before" || echo "$build/app/zuvelo")" "$folder/zuvelo"
-      printf '1,0\r\n' > "$folder/muini.dat"
+      make_program_folder "$folder" 1,0 "$([ "$player" = before ] && echo "$before")"
+      mkdir -p "$folder/music"
       cp "$file" "$folder/music/"
       QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy measure "$folder/zuvelo" ;;
     audacious)
@@ -94,7 +87,7 @@ for fmt in $formats; do
   declare -A v=()
   for p in "${players[@]}"; do
     if [ "$fmt" = mid ] && { [ "$p" = mpv ] || [ "$p" = ffplay ]; }; then printf ' %9s' -; continue; fi
-    v[$p]=$(run "$p" "$work/files/bench.$fmt")
+    v[$p]=$(run "$p" "$files/bench.$fmt")
     printf ' %9s' "${v[$p]}"
   done
   printf ' %9s\n' "$([ -n "${v[audacious]:-}" ] && ratio "${v[zuvelo]}" "${v[audacious]}" || echo -)"

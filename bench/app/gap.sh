@@ -1,35 +1,32 @@
 #!/usr/bin/env bash
-# The silence between tracks in the real program: 21 half-second tones of distinct pitches (wav and
-# mp3 by turns) in one music folder, settings "1,0" so that they play in order from the first, and
-# the sound output on SDL's disk driver. zuvelo_gap_analysis finds the gap before each of the first
-# 20 changes of track in the recording. Reference in the same run: the same analysis on the same
-# tracks decoded by the ffmpeg command line and concatenated with no gap, which should find 0 ms.
+# The silence between tracks in the real program: 21 half-second tones of distinct pitches in one
+# music folder, played in order through SDL's disk driver. zuvelo_gap_analysis finds the gap before
+# each of the first 20 changes in the recording, and in the reference, the same tracks decoded by
+# the ffmpeg command line and laid end to end, where it must find 0 ms.
 #
 # Usage: bench/app/gap.sh [--kind mixed|wav|mp3] [--program PATH] [--work DIR]
 #   --kind     all wav, all mp3, or wav and mp3 by turns (default)
 #   --program  another build of the program to measure (default: built into $build)
 #   --work     default /tmp/zuvelo-bench-app/gap
-# Goal: median gap 0 ms, max under 5 ms (the next track starts right after the last frame of the one
-# before, which keeps sounding for up to 150 ms after it reports "stopped").
-source "$(dirname "$0")/common.sh"
+# Goal: median gap 0 ms, max under 5 ms.
+source "$(dirname "$0")/../common.sh"
 work=$scratch/gap kind=mixed executable=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --kind) kind=$2; shift 2 ;;
     --program) executable=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
-    *) sed -n '2,14p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,11p' "$0" >&2; exit 2 ;;
   esac
 done
 
 need_packages ffmpeg
-build_targets zuvelo_gap_analysis
+build_targets zuvelo zuvelo_gap_analysis
 analyse=$build/bench/app/zuvelo_gap_analysis
 
-rm -rf "$work"
+fresh_work "$work"
 program=$work/program
-make_program_folder "$program" "1,0"
-[ -n "$executable" ] && cp "$executable" "$program/zuvelo"
+make_program_folder "$program" "1,0" "$executable"
 mkdir -p "$program/Tones"
 for i in $(seq 0 20); do
   hz=$((300 + 150 * i))
@@ -43,7 +40,7 @@ done
 # The reference: every track decoded to the output's format and laid end to end, in name order (the
 # order of the scan; the zero-padded numbers sort the same byte by byte).
 for f in $(LC_ALL=C ls "$program/Tones"); do
-  ffmpeg -hide_banner -loglevel error -nostdin -i "$program/Tones/$f" -f f32le -ar 48000 -ac 2 - >> "$work/reference.raw"
+  "${ff[@]}" -i "$program/Tones/$f" -f f32le -ar 48000 -ac 2 - >> "$work/reference.raw"
 done
 
 # The program, until 20 changes have been recorded (21 tracks at about 0.6 s each).
@@ -59,18 +56,13 @@ kill -TERM "$pid"
 wait "$pid" || echo "the program ended with status $?; its log: $work/program.log" >&2
 
 echo "== program (SDL disk driver) =="
-"$analyse" "$recording" 20 || echo "fewer than 20 changes recorded" >&2
+"$analyse" "$recording" 20 | tee "$work/program.txt" || echo "fewer than 20 changes recorded" >&2
 echo "== reference: the same tracks concatenated with no gap =="
-"$analyse" "$work/reference.raw" 20 || echo "fewer than 20 changes found in the reference" >&2
+"$analyse" "$work/reference.raw" 20 | tee "$work/reference.txt" || echo "fewer than 20 changes found in the reference" >&2
 
-program_line=$("$analyse" "$recording" 20 | tail -n 1 || true)
-reference_line=$("$analyse" "$work/reference.raw" 20 | tail -n 1 || true)
-field() { awk -v k="$2" '{ for (i = 1; i < NF; ++i) if ($i == k) print $(i + 1) }' <<< "$1"; }
 echo
 printf '%-22s %10s %10s %10s\n' "" median_ms max_ms mean_ms
-for row in program reference; do
-  line=$program_line
-  [ "$row" = reference ] && line=$reference_line
-  printf '%-22s %10s %10s %10s\n' "$row" "$(field "$line" median_gap_ms)" "$(field "$line" max_gap_ms)" \
-    "$(field "$line" mean_gap_ms)"
+for row in program reference; do # the summary's median, max and mean, in that order
+  tail -n 1 "$work/$row.txt" | awk -v row="$row" '{ printf "%-22s", row
+    for (i = 1; i < NF; ++i) if ($i ~ /_gap_ms$/) printf " %10s", $(i + 1); print "" }'
 done

@@ -1,85 +1,54 @@
 #!/usr/bin/env bash
-# Idle cost: CPU seconds a minute of the program with its track paused and its window shown on an
-# X server (Xvfb), against a bare Qt window with a 100 ms timer that sets its title
-# (zuvelo_idle_window), measured one after the other in the same run on the same server.
-#
-# The pause is a real click: xdotool clicks the "| |" button (client x 376, y 36 below the menu bar;
-# the script steps down from y 40 until the caption, which the monitor rewrites every tick, reads
-# "Zuvelopaused", so it needs no knowledge of the menu bar's height). The caption is checked again
-# at the end of the measurement. Sound goes to SDL's dummy driver, whose thread keeps asking for
-# samples while paused, as a real device would.
-#
-# CPU time: user + system of every thread, from /proc/PID/stat (clock ticks, 10 ms), and the sum of
-# the threads' run time from /proc/PID/task/*/schedstat (nanoseconds), over SECONDS, scaled to a
-# minute. Each process runs 3 s before its window starts.
-#
-# The program is measured twice in turn: with the desktop's media service off (no session bus) and
-# on (a private session bus).
+# Idle cost: CPU seconds a minute of the program paused by a real click on its "| |" button, its
+# window shown on Xvfb, with the desktop's media service off (no session bus) and on (a private
+# one), against a bare Qt window with a 100 ms timer that sets its title (zuvelo_idle_window), one
+# after the other on the same server. Sound goes to SDL's dummy driver, whose thread keeps asking
+# for samples while paused, as a real device would. CPU time of every thread from /proc/PID/stat
+# (10 ms ticks) and from the threads' schedstat (ns) over SECONDS, scaled to a minute.
+# bench/README.md ("Idle") has the details.
 #
 # Usage: bench/app/idle.sh [SECONDS]       (default 30)
 # Goal: under 0.15 s a minute.
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../common.sh"
 seconds=${1:-30}
 
 if [ -z "${ZUVELO_IDLE_INNER:-}" ]; then
   need_packages ffmpeg xvfb xauth xdotool dbus-daemon
-  build_targets zuvelo_idle_window
+  build_targets zuvelo zuvelo_idle_window
   ZUVELO_IDLE_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$seconds"
 fi
 
-work=$scratch/idle
-rm -rf "$work"
+fresh_work "$scratch/idle"
 program=$work/program
 make_program_folder "$program" "1,0"
 mkdir -p "$program/music"
 tone "$program/music/long.mp3" 440 600 -c:a libmp3lame -b:a 128k
 
-# CPU of pid so far: "<clock ticks> <nanoseconds of the live threads>".
-cpu_now() {
-  local ticks ns
-  ticks=$(awk '{ print $14 + $15 }' "/proc/$1/stat")
-  ns=$(cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s }')
-  echo "$ticks $ns"
-}
-
 # Prints "<ticks-based s/min> <schedstat-based s/min>" for pid over the measurement.
 measure() {
-  local before after hz
-  hz=$(getconf CLK_TCK)
-  before=$(cpu_now "$1")
+  local ticks ns
+  ticks=$(cpu_ticks "$1") ns=$(cpu_ns "$1")
   sleep "$seconds"
-  after=$(cpu_now "$1")
-  awk -v b="$before" -v a="$after" -v hz="$hz" -v s="$seconds" 'BEGIN {
-    split(b, x, " "); split(a, y, " ")
-    printf "%.3f %.3f\n", (y[1] - x[1]) / hz * 60 / s, (y[2] - x[2]) / 1e9 * 60 / s }'
+  echo "$(per_minute $(($(cpu_ticks "$1") - ticks)) "$hz" "$seconds") $(per_minute $(($(cpu_ns "$1") - ns)) 1e9 "$seconds")"
 }
 
 # The reference window.
 "$build/bench/app/zuvelo_idle_window" > "$work/reference.log" 2>&1 &
-reference=$!
+children+=($!)
 sleep 3
-read -r ref_ticks ref_ns < <(measure "$reference")
-kill -TERM "$reference"
-wait "$reference" || true
+read -r ref_ticks ref_ns < <(measure "${children[0]}")
+stop_children
 
 # The program, paused by a click, with the desktop's media service off ($1 = off: no session bus
 # at all, so the service is never registered) or on ($1 = on: a private session bus of this script's).
 # Leaves "<ticks-based s/min> <schedstat-based s/min>" in result.
 measure_program() {
-  local address=unix:path=$work/no-bus
-  if [ "$1" = on ]; then
-    printf '%s\n' '<busconfig><type>session</type><listen>unix:path='"$work"'/bus</listen><auth>EXTERNAL</auth>' \
-      '<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>' \
-      '<allow own="*"/></policy></busconfig>' > "$work/bus.conf"
-    dbus-daemon --nofork --config-file="$work/bus.conf" > "$work/bus.log" 2>&1 &
-    bus=$!
-    for _ in $(seq 1 100); do [ -S "$work/bus" ] && break; sleep 0.05; done
-    address=unix:path=$work/bus
-  fi
+  bus_address=unix:path=$work/no-bus
+  [ "$1" = off ] || start_bus "$work"
   printf '1,0\r\n' > "$program/muini.dat"
-  DBUS_SESSION_BUS_ADDRESS=$address SDL_AUDIODRIVER=dummy "$program/zuvelo" > "$work/program-$1.log" 2>&1 &
-  pid=$!
-  local window y
+  DBUS_SESSION_BUS_ADDRESS=$bus_address SDL_AUDIODRIVER=dummy "$program/zuvelo" > "$work/program-$1.log" 2>&1 &
+  local pid=$! window y
+  children+=("$pid")
   window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Zuvelo' | head -n 1)
   caption() { xdotool getwindowname "$window"; }
   for _ in $(seq 1 50); do [ "$(caption)" = Zuveloplaying ] && break; sleep 0.1; done
@@ -99,16 +68,8 @@ measure_program() {
   if [ "$1" = on ] && grep -q "media keys are unavailable" "$work/program-on.log"; then
     echo "the service did not start" >&2; exit 1
   fi
-  finish
+  stop_children
 }
-pid=
-bus=
-finish() {
-  for p in $pid $bus; do kill -TERM "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
-  pid=
-  bus=
-}
-trap finish EXIT
 measure_program off
 read -r our_ticks our_ns <<< "$result"
 measure_program on

@@ -1,23 +1,18 @@
 #!/usr/bin/env bash
-# Peak resident memory: the program playing an mp3 with 50,000 tracks in its table, against ffplay
-# (-nodisp -autoexit) and mpv (--no-config --no-video --ao=null) playing the same 5-second mp3 to its
-# end, in the same run. The program and ffplay write their sound through SDL's disk driver, mpv to
-# its null output. The program is held for 5 s after its first audio (the same length) and then
-# sent SIGTERM. zuvelo_app_probe reports VmHWM, read from /proc while each player runs, and
-# ru_maxrss from wait4; the ratio is of ru_maxrss, which covers the whole life of the process. Most
-# of that is the pages of shared libraries (Qt, FFmpeg and what they pull in), so the table also
-# shows the largest RssAnon seen: the memory that is the process's own.
+# Peak resident memory: the program playing an mp3 with 50,000 tracks in its table, held 5 s after
+# its first audio, against ffplay and mpv playing the same 5-second mp3 to its end, in the same run;
+# also the program with only that one track and, with ZUVELO_BENCH_BEFORE=PATH, an earlier build.
+# The ratio is of ru_maxrss (the whole life of the process, mostly shared libraries' pages); the
+# table also shows VmHWM and the largest RssAnon seen, the memory that is the process's own.
+# bench/README.md ("Peak memory") has the details.
 #
 # Usage: bench/app/memory.sh [RUNS]        (default 3; the median of each is reported)
-# Goal: below ffplay's (ratio under 1). A fourth row, the program with only that one track, shows
-# what the 50,000-track table itself costs. With ZUVELO_BENCH_BEFORE=PATH, an earlier build of the
-# program is measured as a fifth row, in turn with the others.
-source "$(dirname "$0")/common.sh"
+# Goal: below ffplay's (ratio under 1).
+source "$(dirname "$0")/../common.sh"
 runs=${1:-3}
 
 need_packages ffmpeg mpv
-build_targets zuvelo_app_probe
-probe=$build/bench/app/zuvelo_app_probe
+build_targets zuvelo zuvelo_app_probe
 library=$scratch/library
 make_big_library "$library"
 song=$library.mp3
@@ -29,19 +24,9 @@ cp "$song" "$single/music/"
 
 run() {
   case "$1" in
-    program)
-      printf '1,0\r\n' > "$library/muini.dat"
-      "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
-        --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$library/zuvelo" ;;
-    program-before)
-      cp "$ZUVELO_BENCH_BEFORE" "$library/zuvelo-before"
-      printf '1,0\r\n' > "$library/muini.dat"
-      "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
-        --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$library/zuvelo-before" ;;
-    program-1-track)
-      printf '1,0\r\n' > "$single/muini.dat"
-      "$probe" --sound "$audio" --hold 5 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
-        --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$single/zuvelo" ;;
+    program) probe_program "$library/zuvelo" --hold 5 ;;
+    program-before) cp "$ZUVELO_BENCH_BEFORE" "$library/zuvelo-before" && probe_program "$library/zuvelo-before" --hold 5 ;;
+    program-1-track) probe_program "$single/zuvelo" --hold 5 ;;
     ffplay)
       "$probe" --until-exit --log "$scratch/ffplay.log" --env SDL_AUDIODRIVER=disk \
         --env "SDL_DISKAUDIOFILE=$audio" -- ffplay -nodisp -autoexit "$song" ;;
@@ -66,7 +51,6 @@ printf '%-18s %10s %10s %12s %16s\n' "" maxrss_MB vmhwm_MB rss_anon_MB "maxrss /
 ffplay_kb=$(median ${rss[ffplay]})
 for p in "${players[@]}"; do
   kb=$(median ${rss[$p]})
-  printf '%-18s %10.1f %10.1f %12.1f %16s\n' "$p" "$(awk -v k="$kb" 'BEGIN { print k / 1024 }')" \
-    "$(awk -v k="$(median ${hwm[$p]})" 'BEGIN { print k / 1024 }')" \
-    "$(awk -v k="$(median ${anon[$p]})" 'BEGIN { print k / 1024 }')" "$(ratio "$kb" "$ffplay_kb")"
+  awk -v p="$p" -v a="$kb" -v b="$(median ${hwm[$p]})" -v c="$(median ${anon[$p]})" -v r="$(ratio "$kb" "$ffplay_kb")" \
+    'BEGIN { printf "%-18s %10.1f %10.1f %12.1f %16s\n", p, a / 1024, b / 1024, c / 1024, r }'
 done

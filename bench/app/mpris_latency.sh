@@ -5,43 +5,31 @@
 # in order, so every change is one the monitor made by itself. Prints each change and the median.
 #
 # Usage: bench/app/mpris_latency.sh [CHANGES]       (default 20)
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../common.sh"
 changes=${1:-20}
 need_packages ffmpeg strace playerctl dbus-daemon
-build_targets
+build_targets zuvelo
 
-work=$scratch/mpris
-rm -rf "$work"
+fresh_work "$scratch/mpris"
 program=$work/program
 make_program_folder "$program" "1,0"
 mkdir -p "$program/music"
 for i in $(seq -w 1 $((changes + 2))); do tone "$program/music/t$i.wav" 440 0.4; done
 
-cat > "$work/bus.conf" <<CONF
-<busconfig><type>session</type><listen>unix:path=$work/bus</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
-<allow own="*"/></policy></busconfig>
-CONF
-dbus-daemon --nofork --config-file="$work/bus.conf" > "$work/bus.log" 2>&1 &
-bus=$!
-pids=("$bus")
-finish() { for p in "${pids[@]}"; do kill -TERM "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; }
-trap finish EXIT
-for _ in $(seq 1 100); do [ -S "$work/bus" ] && break; sleep 0.05; done
-export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/bus
+start_bus "$work"
+export DBUS_SESSION_BUS_ADDRESS=$bus_address
 
 QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$program/zuvelo" > "$work/program.log" 2>&1 &
 pid=$!
-pids+=("$pid")
+children+=("$pid")
 for _ in $(seq 1 100); do playerctl -l 2>/dev/null | grep -qx zuvelo && break; sleep 0.05; done
 strace -f -qq -ttt -e trace=openat -o "$work/strace.log" -p "$pid" &
-pids+=("$!")
+children+=("$!")
 stdbuf -oL playerctl -p zuvelo --follow metadata --format '{{xesam:title}}' 2>/dev/null |
   while read -r title; do echo "$EPOCHREALTIME $title"; done > "$work/follow.log" &
-pids+=("$!")
+children+=("$!")
 for _ in $(seq 1 600); do [ "$(wc -l < "$work/follow.log")" -gt $((changes + 1)) ] && break; sleep 0.1; done
-finish
-trap - EXIT
+stop_children
 
 # The first line is the track playing when playerctl started; the others are changes.
 awk -v changes="$changes" '

@@ -1,28 +1,21 @@
 #!/usr/bin/env bash
 # Start-up with a large library: from launch to the first audio, for the program with 50,000 tracks
-# in 1,000 music folders beside it, against mpv given the same folder, in the same run. Both write
-# their sound through SDL's disk driver and zuvelo_app_probe watches that file for the first
-# non-zero byte. The program runs on Qt's offscreen platform, with settings "1,0" (track 1 first);
-# mpv with --no-config --no-video --ao=sdl. One untimed run of each warms the file cache; then the
-# two alternate, RUNS times each, and the medians are compared.
+# in 1,000 music folders beside it, against mpv given the same folder, in the same run, both through
+# SDL's disk driver (zuvelo_app_probe watches its file). One untimed run of each warms the file
+# cache; then the two alternate, RUNS times each, and the medians are compared.
 #
 # Usage: bench/app/startup.sh [RUNS]       (default 5)
 # Goal: under 0.6 s, and below mpv's (ratio under 1).
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../common.sh"
 runs=${1:-5}
 
 need_packages ffmpeg mpv
-build_targets zuvelo_app_probe
-probe=$build/bench/app/zuvelo_app_probe
+build_targets zuvelo zuvelo_app_probe
 library=$scratch/library
 make_big_library "$library"
 audio=$scratch/startup.raw
 
-zuvelo_run() {
-  printf '1,0\r\n' > "$library/muini.dat"
-  "$probe" --sound "$audio" --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=offscreen \
-    --env SDL_AUDIODRIVER=disk --env "SDL_DISKAUDIOFILE=$audio" -- "$library/zuvelo"
-}
+zuvelo_run() { probe_program "$library/zuvelo"; }
 mpv_run() {
   "$probe" --sound "$audio" --log "$scratch/mpv.log" --env SDL_AUDIODRIVER=disk \
     --env "SDL_DISKAUDIOFILE=$audio" -- mpv --no-config --no-video --ao=sdl "$library"

@@ -3,11 +3,10 @@
 //
 //   zuvelo_hostile_open_bench [--runs N] FILE...
 //
-// Per file, N times (default 3), in this one process: "open" through mciSendString; when it
-// succeeds, "play", 300 ms of playing, then "close". Prints the median open time, the open's
-// result, the median close time (while playing) and the process's peak resident memory so far.
-// The sound output is opened first (SDL's dummy driver unless SDL_AUDIODRIVER says otherwise), so
-// its one-time start is not counted; the first MIDI open still includes loading the soundfont.
+// Per file, N times (default 3), in this one process: "open" through mciSendString and, when it
+// succeeds, "play", 300 ms of playing, "close". Prints the median open time, the open's result, the
+// median close time and the peak resident memory so far. The sound output (SDL's dummy driver
+// unless SDL_AUDIODRIVER says otherwise) is opened first, so its one-time start is not counted.
 
 #include "mci/Diagnostics.h"
 #include "mci/mci.h"

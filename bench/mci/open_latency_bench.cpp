@@ -1,27 +1,14 @@
-// Open latency of the media control layer, per format, against the decoding libraries' own time
-// to the first decoded audio of the same file, measured in the same run and interleaved with it
-// (so load from other processes falls on both alike).
+// Open latency of the media control layer per format, against the decoding libraries' own time to
+// the first decoded audio of the same file, interleaved in one run so that load from other
+// processes falls on both alike. bench/README.md ("Open latency") describes the runs and columns.
 //
 //   zuvelo_open_latency_bench FOLDER [RUNS]
 //
-// FOLDER holds bench.wav, bench.mp3, bench.mp2, bench.wma and bench.mid (make_fixtures.sh writes
-// them); RUNS defaults to 20. Each run, in this one process: "open" and "play" the file through
-// mciSendString, wait until the layer reports the first sample handed to the sound output
-// (mciFirstSampleMicros), "close". One untimed run per format comes first, so that one-time costs
-// of the process (opening the sound output, loading the soundfont) are not counted.
-//
-// The output hands samples over once per callback, so the first-sample time includes the wait for
-// the next callback. Runs that follow each other at once would all start at the same point of the
-// callback cycle; a pause of random length (up to one callback period) before each run spreads
-// them over the cycle, so the median is what an open at an arbitrary moment costs.
-//
-// The reference for wav, mp3, mp2 and wma is FFmpeg: avformat_open_input, avformat_find_stream_info
-// with default options, opening the decoder and decoding until the first audio frame. For mid it is
-// FluidSynth with the soundfont already loaded: a new player on the file, play, and the first
-// 1024 frames rendered.
-//
-// The sound output is SDL's dummy driver unless SDL_AUDIODRIVER says otherwise. Times are printed in
-// milliseconds (medians), with the ratios to the reference.
+// FOLDER holds bench.wav, .mp3, .mp2, .wma and .mid (make_fixtures in bench/common.sh); RUNS
+// defaults to 20. The output takes samples once per callback, so the first-sample time includes the
+// wait for the next callback; a pause of random length (up to one callback period) before each run
+// spreads the runs over the callback cycle, so the median is what an open at an arbitrary moment
+// costs. Times are medians in milliseconds, with the ratios to the reference.
 
 #include "mci/Diagnostics.h"
 #include "mci/mci.h"
@@ -70,30 +57,32 @@ double median(std::vector<double> values)
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2.0;
 }
 
-// One run through the layer. Returns false when a command failed or no sample came.
+// The times of the runs through the layer, ms: the open command alone, open and play commands,
+// open command to first sample handed to the output.
 struct LayerTimes {
-    double openMs = 0;        // the open command alone
-    double openPlayMs = 0;    // open and play commands
-    double firstSampleMs = 0; // open command to first sample handed to the output
+    std::vector<double> open, openPlay, firstSample;
 };
 
-bool runLayer(const std::string& path, LayerTimes& times)
+// One run through the layer. Its times go into times unless a command failed or no sample came.
+void runLayer(const std::string& path, LayerTimes& times)
 {
     const std::string device = "\"" + path + "\"";
+    const auto send = [&](const char* verb) { return mciSendString((verb + device).c_str(), nullptr, 0, nullptr); };
     const Clock::time_point start = Clock::now();
-    if (mciSendString(("open " + device).c_str(), nullptr, 0, nullptr) != 0)
-        return false;
+    if (send("open ") != 0)
+        return;
     const Clock::time_point opened = Clock::now();
-    const bool played = mciSendString(("play " + device).c_str(), nullptr, 0, nullptr) == 0;
+    const bool played = send("play ") == 0;
     const Clock::time_point playing = Clock::now();
     long long micros = -1;
     while (played && (micros = mciFirstSampleMicros(device.c_str())) < 0 && Clock::now() - start < kFirstSampleTimeout)
         std::this_thread::sleep_for(kPollInterval);
-    mciSendString(("close " + device).c_str(), nullptr, 0, nullptr);
-    times.openMs = msBetween(start, opened);
-    times.openPlayMs = msBetween(start, playing);
-    times.firstSampleMs = double(micros) / 1000.0;
-    return played && micros >= 0;
+    send("close ");
+    if (played && micros >= 0) {
+        times.open.push_back(msBetween(start, opened));
+        times.openPlay.push_back(msBetween(start, playing));
+        times.firstSample.push_back(double(micros) / 1000.0);
+    }
 }
 
 // FFmpeg's own way to the first decoded audio frame. Returns milliseconds, or -1 on failure.
@@ -129,55 +118,25 @@ double runFfmpeg(const std::string& path)
     return decoded ? msBetween(start, end) : -1.0;
 }
 
-// FluidSynth with a loaded soundfont: the reference for MIDI files.
-class FluidReference {
-public:
-    FluidReference()
-    {
-        m_settings = new_fluid_settings();
-        fluid_settings_setnum(m_settings, "synth.sample-rate", 48000.0);
-        m_synth = new_fluid_synth(m_settings);
-        for (const char* file : kSoundFonts) {
-            if (std::filesystem::exists(file) && fluid_synth_sfload(m_synth, file, 1) != FLUID_FAILED) {
-                m_loaded = true;
-                break;
-            }
-        }
+// FluidSynth with a soundfont already loaded, the reference for MIDI files: milliseconds from
+// creating a player on path to its first rendered block; -1 on failure.
+double runFluid(fluid_synth_t* synth, const std::string& path)
+{
+    std::vector<float> left(kMidiReferenceFrames), right(kMidiReferenceFrames);
+    const Clock::time_point start = Clock::now();
+    fluid_player_t* player = new_fluid_player(synth);
+    const bool ok =
+        player != nullptr && fluid_player_add(player, path.c_str()) == FLUID_OK &&
+        fluid_player_play(player) == FLUID_OK &&
+        fluid_synth_write_float(synth, kMidiReferenceFrames, left.data(), 0, 1, right.data(), 0, 1) == FLUID_OK;
+    const Clock::time_point end = Clock::now();
+    if (player != nullptr) {
+        fluid_player_stop(player);
+        delete_fluid_player(player);
     }
-    ~FluidReference()
-    {
-        delete_fluid_synth(m_synth);
-        delete_fluid_settings(m_settings);
-    }
-    FluidReference(const FluidReference&) = delete;
-    FluidReference& operator=(const FluidReference&) = delete;
-
-    // Milliseconds from creating a player on path to its first rendered block; -1 on failure.
-    double run(const std::string& path)
-    {
-        if (!m_loaded)
-            return -1.0;
-        std::vector<float> left(kMidiReferenceFrames), right(kMidiReferenceFrames);
-        const Clock::time_point start = Clock::now();
-        fluid_player_t* player = new_fluid_player(m_synth);
-        const bool ok =
-            player != nullptr && fluid_player_add(player, path.c_str()) == FLUID_OK &&
-            fluid_player_play(player) == FLUID_OK &&
-            fluid_synth_write_float(m_synth, kMidiReferenceFrames, left.data(), 0, 1, right.data(), 0, 1) == FLUID_OK;
-        const Clock::time_point end = Clock::now();
-        if (player != nullptr) {
-            fluid_player_stop(player);
-            delete_fluid_player(player);
-        }
-        fluid_synth_system_reset(m_synth);
-        return ok ? msBetween(start, end) : -1.0;
-    }
-
-private:
-    fluid_settings_t* m_settings = nullptr;
-    fluid_synth_t* m_synth = nullptr;
-    bool m_loaded = false;
-};
+    fluid_synth_system_reset(synth);
+    return ok ? msBetween(start, end) : -1.0;
+}
 
 } // namespace
 
@@ -191,10 +150,14 @@ int main(int argc, char** argv)
     const int runs = argc == 3 ? std::max(1, std::atoi(argv[2])) : 20;
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     av_log_set_level(AV_LOG_ERROR);
-    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
-    FluidReference fluid;
+    for (const int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG})
+        fluid_set_log_function(level, nullptr, nullptr);
+    fluid_settings_t* fluidSettings = new_fluid_settings();
+    fluid_settings_setnum(fluidSettings, "synth.sample-rate", 48000.0);
+    fluid_synth_t* synth = new_fluid_synth(fluidSettings);
+    const bool soundFont = std::any_of(std::begin(kSoundFonts), std::end(kSoundFonts), [&](const char* file) {
+        return std::filesystem::exists(file) && fluid_synth_sfload(synth, file, 1) != FLUID_FAILED;
+    });
     std::minstd_rand phase(20261206); // fixed seed: the same pauses in every run of the benchmark
 
     std::printf("%-5s %12s %10s %10s %10s %14s %14s\n", "fmt", "first-sample", "open", "open+play", "reference",
@@ -203,38 +166,36 @@ int main(int argc, char** argv)
     for (const char* format : {"wav", "mp3", "mp2", "wma", "mid"}) {
         const std::string path = (folder / (std::string("bench.") + format)).string();
         const bool midi = std::string(format) == "mid";
-        auto reference = [&] { return midi ? fluid.run(path) : runFfmpeg(path); };
+        auto reference = [&] { return !midi ? runFfmpeg(path) : soundFont ? runFluid(synth, path) : -1.0; };
 
-        LayerTimes times;
-        runLayer(path, times); // untimed: the first open of a kind pays one-time costs
+        LayerTimes untimed, times; // the first open of a kind pays one-time costs
+        runLayer(path, untimed);
         reference();
 
-        std::vector<double> firstSample, open, openPlay, ref;
+        std::vector<double> ref;
         const int periodMicros = mciOutputBufferFrames() * 1000000 / 48000;
         for (int i = 0; i < runs; ++i) {
             if (periodMicros > 0)
                 std::this_thread::sleep_for(std::chrono::microseconds(phase() % periodMicros));
-            if (runLayer(path, times)) {
-                firstSample.push_back(times.firstSampleMs);
-                open.push_back(times.openMs);
-                openPlay.push_back(times.openPlayMs);
-            }
+            runLayer(path, times);
             if (const double ms = reference(); ms >= 0)
                 ref.push_back(ms);
         }
-        if (firstSample.size() != std::size_t(runs) || ref.size() != std::size_t(runs)) {
+        if (times.firstSample.size() != std::size_t(runs) || ref.size() != std::size_t(runs)) {
             std::printf("%-5s failed: %zu of %d layer runs, %zu of %d reference runs succeeded\n", format,
-                        firstSample.size(), runs, ref.size(), runs);
+                        times.firstSample.size(), runs, ref.size(), runs);
             ++failures;
             continue;
         }
-        const double refMs = median(ref);
-        std::printf("%-5s %12.3f %10.3f %10.3f %10.3f %14.2f %14.2f\n", format, median(firstSample), median(open),
-                    median(openPlay), refMs, median(firstSample) / refMs, median(open) / refMs);
+        const double first = median(times.firstSample), open = median(times.open), refMs = median(ref);
+        std::printf("%-5s %12.3f %10.3f %10.3f %10.3f %14.2f %14.2f\n", format, first, open, median(times.openPlay),
+                    refMs, first / refMs, open / refMs);
     }
     std::printf("medians of %d runs, ms; output driver \"%s\", %d frames a callback (%.1f ms); "
                 "underruns %llu\n",
                 runs, mciOutputDriverName(), mciOutputBufferFrames(), mciOutputBufferFrames() * 1000.0 / 48000.0,
                 mciUnderrunCount());
+    delete_fluid_synth(synth);
+    delete_fluid_settings(fluidSettings);
     return failures == 0 ? 0 : 2;
 }

@@ -48,8 +48,7 @@ int main(int argc, char** argv)
             zuvelo::mci::guardSamples(work.data() + at, std::min(kChunkSamples, work.size() - at));
         guardMicros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     }
-    const double guard = median(guardMicros);
-    const double copy = median(copyMicros);
+    const double guard = median(guardMicros), copy = median(copyMicros);
     std::printf("per minute of audio: guard %.0f us, copy (reference) %.0f us, ratio %.2f, %.4f %% of the minute\n",
                 guard, copy, guard / copy, guard / 60e6 * 100.0);
     return work[12345] > 1.0f ? 1 : 0; // keeps the work observable

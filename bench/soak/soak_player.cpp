@@ -14,16 +14,13 @@
 #include "mci/mci.h"
 #include "ui/Form1.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QComboBox>
-#include <QPushButton>
-#include <QScrollBar>
 #include <QTimer>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -31,7 +28,7 @@
 namespace {
 
 // Resident memory in KB, from /proc/self/status.
-long residentKb()
+long vmRssKb()
 {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
@@ -40,17 +37,10 @@ long residentKb()
     return -1;
 }
 
-// Open descriptors of this process.
+// Open descriptors of this process, less the listing's own.
 int openDescriptors()
 {
-    int count = 0;
-    if (DIR* dir = ::opendir("/proc/self/fd")) {
-        while (const dirent* entry = ::readdir(dir))
-            count += entry->d_name[0] != '.';
-        ::closedir(dir);
-        --count; // the listing's own descriptor
-    }
-    return count;
+    return int(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})) - 1;
 }
 
 // The media seam over the real layer, counting the monitor's opens: one per track change.
@@ -73,12 +63,14 @@ struct Figures {
     long residentKb = 0;
     int descriptors = 0;
     unsigned long long underruns = 0;
-};
 
-Figures measure(long changes)
-{
-    return {changes, residentKb(), openDescriptors(), mciUnderrunCount()};
-}
+    static Figures now(long changes) { return {changes, vmRssKb(), openDescriptors(), mciUnderrunCount()}; }
+    void print() const
+    {
+        std::printf("after %ld changes: rss %ld KB, descriptors %d, underruns %llu\n", changes, residentKb, descriptors,
+                    underruns);
+    }
+};
 
 } // namespace
 
@@ -101,9 +93,9 @@ int main(int argc, char** argv)
         return 1;
     zuvelo::Form1& form = player.window();
     form.show();
+    const zuvelo::Form1Controls c = controls(form);
 
-    Figures baseline;
-    Figures end;
+    Figures baseline, end;
     long actions = 0;
     bool paused = false;
     QTimer clicker;
@@ -116,54 +108,46 @@ int main(int argc, char** argv)
             underrunsSeen = now;
         }
         if (baseline.changes == 0 && media.changes >= baselineAt)
-            baseline = measure(media.changes);
+            baseline = Figures::now(media.changes);
         if (media.changes >= target) {
             clicker.stop();
-            end = measure(media.changes);
+            end = Figures::now(media.changes);
             form.close(); // the real shut-down: stop, close, write the settings, end the loop
             return;
         }
         ++actions;
         if (paused) { // never leave it paused for long: play resumes it
-            controls(form).Command5->click();
+            c.Command5->click();
             paused = false;
+        } else if (const int roll = static_cast<int>(random() % 100); roll < 30) {
+            // nothing: let the track end by itself
+        } else if (roll < 50) {
+            c.Command1->click(); // next
+        } else if (roll < 58) {
+            c.Command3->click(); // previous
+        } else if (roll < 66) {
+            c.Command2->click(); // restart
+        } else if (roll < 74) {
+            c.Command4->click(); // pause
+            paused = true;
+        } else if (roll < 78) {
+            c.Command5->click(); // play
+        } else if (roll < 86) {
+            std::array<QAction*, 3>{c.ra, c.jun, c.gya}[random() % 3]->trigger();
+        } else if (roll < 93) {
+            c.Combo1->setCurrentIndex(static_cast<int>(random() % 3));
         } else {
-            const int roll = static_cast<int>(random() % 100);
-            if (roll < 30) {
-                // nothing: let the track end by itself
-            } else if (roll < 50) {
-                controls(form).Command1->click(); // next
-            } else if (roll < 58) {
-                controls(form).Command3->click(); // previous
-            } else if (roll < 66) {
-                controls(form).Command2->click(); // restart
-            } else if (roll < 74) {
-                controls(form).Command4->click(); // pause
-                paused = true;
-            } else if (roll < 78) {
-                controls(form).Command5->click(); // play
-            } else if (roll < 86) {
-                QAction* modes[] = {controls(form).ra, controls(form).jun, controls(form).gya};
-                modes[random() % 3]->trigger();
-            } else if (roll < 93) {
-                controls(form).Combo1->setCurrentIndex(static_cast<int>(random() % 3));
-            } else {
-                const int top = controls(form).HScroll1->maximum();
-                controls(form).HScroll1->setValue(1 +
-                                                  static_cast<int>(random() % static_cast<unsigned>(std::max(top, 1))));
-            }
+            c.HScroll1->setValue(
+                1 + static_cast<int>(random() % static_cast<unsigned>(std::max(c.HScroll1->maximum(), 1))));
         }
         clicker.setInterval(60 + static_cast<int>(random() % 200));
     });
     clicker.start(100);
     const int status = app.exec();
 
-    std::printf("driver %s\n", mciOutputDriverName());
-    std::printf("changes %ld actions %ld\n", end.changes, actions);
-    std::printf("after %ld changes: rss %ld KB, descriptors %d, underruns %llu\n", baseline.changes,
-                baseline.residentKb, baseline.descriptors, baseline.underruns);
-    std::printf("after %ld changes: rss %ld KB, descriptors %d, underruns %llu\n", end.changes, end.residentKb,
-                end.descriptors, end.underruns);
+    std::printf("driver %s\nchanges %ld actions %ld\n", mciOutputDriverName(), end.changes, actions);
+    baseline.print();
+    end.print();
     std::printf("growth: rss %+ld KB, descriptors %+d, underruns %llu\n", end.residentKb - baseline.residentKb,
                 end.descriptors - baseline.descriptors, end.underruns);
     const bool within = end.residentKb - baseline.residentKb <= 5 * 1024 &&
