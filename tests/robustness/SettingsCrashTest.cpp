@@ -4,8 +4,6 @@
 #include "ProgramRun.h"
 #include "MediaCorpus.h"
 
-#include "settings/SettingsFile.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -54,62 +52,6 @@ bool holdsOpen(pid_t pid, const std::string& file)
 std::string line(int a1, int a2)
 {
     return std::to_string(a1) + "," + std::to_string(a2) + "\r\n";
-}
-
-TEST(SettingsCrash, aWriterKilledAtAnyMomentLeavesTheLastWholeSettings)
-{
-    TemporaryFolder folder;
-    folder.write("muini.dat", line(0, 0));
-    std::mt19937 random(20261206);
-    int last = 0;   // the newest track number a reader has seen so far
-    int torn = 0;   // reads that were not the newest finished write or a later one, whole
-    int writes = 0; // whole writes the children made, all runs together
-    constexpr int kRuns = 250;
-    for (int run = 0; run < kRuns; ++run) {
-        int ready[2];
-        ASSERT_EQ(::pipe(ready), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            // Shut-down's write, over and over with ever newer values; the parent hears once the
-            // first is complete, so its kill lands at a random point of a later one.
-            ::close(ready[0]);
-            PlayerState state;
-            state.Pare = folder.path();
-            for (int k = last + 1;; ++k) {
-                state.a1 = k % 3;
-                state.a2 = k;
-                writeSettings(state);
-                if (k == last + 1 && ::write(ready[1], "w", 1) != 1)
-                    ::_exit(1);
-            }
-        }
-        ::close(ready[1]);
-        char byte = 0;
-        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-        ::close(ready[0]);
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status));
-
-        // What the next start reads.
-        PlayerState next;
-        next.Pare = folder.path();
-        readSettings(next);
-        const std::string bytes = folder.read("muini.dat");
-        const int a2 = next.a2.isEmpty() ? -1 : static_cast<int>(next.a2.value());
-        if (a2 <= last || bytes != line(a2 % 3, a2) || next.a1 != a2 % 3) // older than a finished write, or torn
-            ++torn;
-        writes += a2 - last;
-        last = std::max(last, a2);
-    }
-    EXPECT_EQ(torn, 0);
-    // A writer killed between creating its temporary file and renaming it leaves that file; it
-    // holds nothing anyone reads, but nothing removes it either.
-    std::cout << kRuns << " writers killed after " << writes
-              << " whole writes; temporary files left: " << filesStartingWith(folder.path(), "muini.dat.tmp") << "\n";
 }
 
 // A library of one short track, for the runs of the real program below.
