@@ -1,55 +1,18 @@
-// Fuzzes the command parser directly with arbitrary text (NUL bytes included).
-//
-// Properties of every accepted command:
-// - the device name is not empty; a quoted name starts and ends with a quote and its file path is
-//   the text between them; an unquoted name holds no blank and is its own file path;
-// - "status" has exactly one item, "seek" has "to start", no other verb carries either;
-// - writing the command back in its plain form (verb, name, keywords) parses to the same command.
+// Fuzzes the command parser. Properties of an accepted command: a device name from the text, quoted
+// (its file path the text between) or without blanks (its own file path); an item on "status" and
+// "to start" on "seek" only; and its plain form (verb, name, keywords) parsing to the same command.
 
 #include "CommandParser.h"
 #include "FuzzSupport.h"
 
-#include <cstdint>
-#include <string>
-#include <string_view>
+#include <tuple>
 
-using zuvelo::fuzz::fail;
 using namespace zuvelo::mci;
+using zuvelo::fuzz::fail;
 
-namespace {
-
-const char* verbWord(Verb verb)
-{
-    switch (verb) {
-    case Verb::Open: return "open";
-    case Verb::Play: return "play";
-    case Verb::Pause: return "pause";
-    case Verb::Resume: return "resume";
-    case Verb::Stop: return "stop";
-    case Verb::Seek: return "seek";
-    case Verb::Close: return "close";
-    case Verb::Status: return "status";
-    }
-    fail("verb outside the enumeration");
-}
-
-const char* statusWord(StatusItem item)
-{
-    switch (item) {
-    case StatusItem::None: return "";
-    case StatusItem::Mode: return " mode";
-    case StatusItem::Position: return " position";
-    case StatusItem::Length: return " length";
-    }
-    fail("status item outside the enumeration");
-}
-
-bool hasBlank(std::string_view text)
-{
-    return text.find_first_of(" \t\r\n") != std::string_view::npos;
-}
-
-} // namespace
+// The words of Verb and StatusItem, in the order of their enumerations.
+constexpr const char* kVerbs[] = {"open", "play", "pause", "resume", "stop", "seek", "close", "status"};
+constexpr const char* kItems[] = {"", " mode", " position", " length"};
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -57,35 +20,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Command command;
     if (parseCommand(text, command) != 0)
         return 0;
-
     const std::string& name = command.deviceName;
-    if (name.empty())
-        fail("accepted command without a device name");
-    if (name.front() == '"') {
-        if (name.size() < 3 || name.back() != '"')
-            fail("quoted device name not closed by a quote");
-        if (command.filePath != name.substr(1, name.size() - 2))
-            fail("file path is not the quoted text");
-    } else {
-        if (hasBlank(name))
-            fail("unquoted device name holds a blank");
-        if (command.filePath != name)
-            fail("unquoted file path differs from the name");
-    }
-    if ((command.verb == Verb::Status) != (command.statusItem != StatusItem::None))
-        fail("status item on the wrong verb, or status without one");
-    if ((command.verb == Verb::Seek) != command.seekToStart)
-        fail("seek target on the wrong verb, or seek without one");
-    if (text.find(name) == std::string_view::npos)
-        fail("device name is not part of the command text");
+    if (name.empty() || text.find(name) == std::string_view::npos)
+        fail("device name empty, or not part of the command text");
+    if (name.front() == '"'
+            ? name.size() < 3 || name.back() != '"' || command.filePath != name.substr(1, name.size() - 2)
+            : name.find_first_of(" \t\r\n") != std::string::npos || command.filePath != name)
+        fail("device name and file path do not agree");
+    const auto verb = static_cast<std::size_t>(command.verb), item = static_cast<std::size_t>(command.statusItem);
+    if ((command.verb == Verb::Status) != (command.statusItem != StatusItem::None) ||
+        (command.verb == Verb::Seek) != command.seekToStart || verb >= std::size(kVerbs) || item >= std::size(kItems))
+        fail("status item or seek target on the wrong verb or missing, or a value outside its enumeration");
 
-    const std::string plain = std::string(verbWord(command.verb)) + " " + name + statusWord(command.statusItem) +
-                              (command.seekToStart ? " to start" : "");
+    const std::string plain = kVerbs[verb] + (" " + name) + kItems[item] + (command.seekToStart ? " to start" : "");
     Command again;
-    if (parseCommand(plain, again) != 0)
-        fail("plain form of an accepted command is rejected");
-    if (again.verb != command.verb || again.deviceName != command.deviceName || again.filePath != command.filePath ||
-        again.statusItem != command.statusItem || again.seekToStart != command.seekToStart)
-        fail("plain form parses to a different command");
+    const auto fields = [](auto& c) { return std::tie(c.verb, c.deviceName, c.filePath, c.statusItem, c.seekToStart); };
+    if (parseCommand(plain, again) != 0 || fields(again) != fields(command))
+        fail("the plain form of an accepted command parses differently, or not at all");
     return 0;
 }

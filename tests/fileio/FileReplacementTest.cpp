@@ -4,78 +4,47 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-namespace {
-
 using zuvelo::testing::TemporaryFolder;
+namespace fs = std::filesystem;
 
-bool exists(const TemporaryFolder& folder, const std::string& name)
-{
-    return std::filesystem::exists(std::filesystem::symlink_status(folder.path() + "/" + name));
-}
+// Counts the descriptors open in this process: a call that leaves one open moves the count.
+static const auto openDescriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
 
-TEST(FileReplacement, replacesTheContentWholeAndLeavesNoTemporaryFile)
+// Start-up removes the temporary files of writers killed before their rename, beside the name and
+// beside a link's target, and nothing else; shut-down replaces the file whole, through a link, with
+// its permissions kept, and refuses a read-only file or a folder. Nothing is left behind.
+TEST(FileReplacement, removesLeftoversThenReplacesWholeOrRefuses)
 {
-    TemporaryFolder folder;
-    folder.write("muini.dat", "0,5\r\n");
-    ASSERT_FALSE(zuvelo::replaceFileContents(folder.path() + "/muini.dat", "2,7\r\n").has_value());
-    EXPECT_EQ(folder.read("muini.dat"), "2,7\r\n");
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path()))
-        ++entries;
-    EXPECT_EQ(entries, 1u);
-}
-
-TEST(FileReplacement, leftoversOfAKilledWriterAreRemovedAndNothingElse)
-{
-    TemporaryFolder folder;
-    folder.write("muini.dat", "1,3\r\n");
-    folder.write("muini.dat.tmp4242-0", "1,");
-    folder.write("muini.dat.tmp17-12", "");
-    // Not ours: other names, another file's leftovers, a folder and a link with our pattern.
-    folder.write("muini.dat.tmp", "keep");
-    folder.write("muini.dat.tmpx1-2", "keep");
-    folder.write("muini.dat.tmp1-", "keep");
-    folder.write("muini.dat.bak", "keep");
-    folder.write("list.csv.tmp1-2", "keep");
+    TemporaryFolder folder, elsewhere;
+    for (const char* name : {"settings", "settings.tmp4242-0", "muini.dat.tmp4242-0"})
+        elsewhere.write(name, "old");
+    fs::create_symlink(elsewhere / "settings", folder / "muini.dat");
+    fs::create_symlink(elsewhere / "settings", folder / "muini.dat.tmp7-8");
     folder.makeFolder("muini.dat.tmp5-6");
-    folder.write("target", "keep");
-    std::filesystem::create_symlink(folder.path() + "/target", folder.path() + "/muini.dat.tmp7-8");
+    const char* kept[] = {"muini.dat.tmp", "muini.dat.tmpx1-2", "muini.dat.tmp1-", "other.dat.tmp1-2", "readonly"};
+    for (const char* name : kept)
+        folder.write(name, "old");
+    for (const char* name : {"muini.dat.tmp4242-0", "muini.dat.tmp17-12"})
+        folder.write(name);
+    fs::permissions(elsewhere / "settings", fs::perms(0640));
+    fs::permissions(folder / "readonly", fs::perms(0444));
+    const auto descriptors = openDescriptors();
 
-    zuvelo::removeLeftoverReplacements(folder.path() + "/muini.dat");
+    zuvelo::removeLeftoverReplacements(folder / "muini.dat");
+    for (const char* name : kept)
+        EXPECT_TRUE(fs::exists(folder / name)) << name;
+    EXPECT_TRUE(fs::is_directory(folder / "muini.dat.tmp5-6") && fs::is_symlink(folder / "muini.dat.tmp7-8"));
+    EXPECT_TRUE(fs::exists(elsewhere / "muini.dat.tmp4242-0")) << "named after the link, not after its target";
+    EXPECT_FALSE(fs::exists(folder / "muini.dat.tmp4242-0") || fs::exists(folder / "muini.dat.tmp17-12") ||
+                 fs::exists(elsewhere / "settings.tmp4242-0"));
 
-    EXPECT_FALSE(exists(folder, "muini.dat.tmp4242-0"));
-    EXPECT_FALSE(exists(folder, "muini.dat.tmp17-12"));
-    EXPECT_EQ(folder.read("muini.dat"), "1,3\r\n");
-    for (const char* kept : {"muini.dat.tmp", "muini.dat.tmpx1-2", "muini.dat.tmp1-", "muini.dat.bak",
-                             "list.csv.tmp1-2", "muini.dat.tmp5-6", "muini.dat.tmp7-8", "target"})
-        EXPECT_TRUE(exists(folder, kept)) << kept;
+    for (const char* name : {"muini.dat", "new"})
+        EXPECT_EQ(zuvelo::replaceFileContents(folder / name, "new"), std::nullopt) << name;
+    for (const char* name : {"readonly", "muini.dat.tmp5-6"})
+        EXPECT_TRUE(zuvelo::replaceFileContents(folder / name, "new").has_value()) << name;
+    EXPECT_EQ(elsewhere.read("settings") + folder.read("new") + folder.read("readonly"), "newnewold");
+    EXPECT_EQ(fs::status(elsewhere / "settings").permissions(), fs::perms(0640));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 9);
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere.path()), {}), 2);
+    EXPECT_EQ(openDescriptors(), descriptors);
 }
-
-TEST(FileReplacement, leftoversBesideALinksTargetAreRemovedToo)
-{
-    TemporaryFolder folder;
-    TemporaryFolder elsewhere;
-    elsewhere.write("settings", "1,3\r\n");
-    elsewhere.write("settings.tmp4242-0", "1,");
-    elsewhere.write("muini.dat.tmp4242-0", "keep"); // named after the link, not after its target
-    folder.write("muini.dat.tmp17-1", "1,");
-    std::filesystem::create_symlink(elsewhere.path() + "/settings", folder.path() + "/muini.dat");
-
-    zuvelo::removeLeftoverReplacements(folder.path() + "/muini.dat");
-
-    EXPECT_FALSE(exists(elsewhere, "settings.tmp4242-0"));
-    EXPECT_FALSE(exists(folder, "muini.dat.tmp17-1"));
-    EXPECT_TRUE(exists(elsewhere, "muini.dat.tmp4242-0"));
-    EXPECT_EQ(folder.read("muini.dat"), "1,3\r\n");
-}
-
-TEST(FileReplacement, removingLeftoversInAMissingFolderDoesNothing)
-{
-    TemporaryFolder folder;
-    zuvelo::removeLeftoverReplacements(folder.path() + "/gone/muini.dat");
-    EXPECT_FALSE(exists(folder, "gone"));
-}
-
-} // namespace
