@@ -1,12 +1,10 @@
 // The real program playing on the real media layer through SDL's disk audio driver: every format
-// in order among damaged files, tracks joined without a gap, random mode among bad tracks, and a
-// library where nothing plays until the files come back.
+// in order among damaged files, and tracks joined without a gap.
 #include "ProgramFolder.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <sys/inotify.h>
 
 namespace zuvelo::testing {
 namespace {
@@ -117,95 +115,6 @@ TEST(Playback, consecutiveTracksJoinWithoutAGap)
             ++same;
         EXPECT_EQ(same / 2, expected.size() / 2) << "the recording leaves the tracks laid end to end at this frame";
     }
-}
-
-// The opens of the files in a folder, through inotify.
-class OpenCounter {
-public:
-    explicit OpenCounter(const std::string& folder) : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
-    {
-        ::inotify_add_watch(m_fd, folder.c_str(), IN_OPEN);
-    }
-    ~OpenCounter() { ::close(m_fd); }
-    const std::map<std::string, int>& opens()
-    {
-        alignas(inotify_event) char buffer[16384];
-        for (ssize_t n; (n = ::read(m_fd, buffer, sizeof buffer)) > 0;)
-            for (ssize_t at = 0; at < n;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                m_opens[event->name] += event->len > 0;
-                at += ssize_t(sizeof(inotify_event) + event->len);
-            }
-        return m_opens;
-    }
-
-private:
-    int m_fd;
-    std::map<std::string, int> m_opens;
-};
-
-TEST(Playback, inRandomModeTheGoodTracksKeepPlayingAmongBadOnes)
-{
-    for (const auto& [goodCount, badCount] : {std::pair{1, 1}, std::pair{3, 2}}) {
-        SCOPED_TRACE(std::to_string(goodCount) + " good, " + std::to_string(badCount) + " bad");
-        ProgramFolder folder;
-        for (int i = 0; i < goodCount; ++i)
-            folder.tone("Mix/good" + std::to_string(i) + ".wav", 440, 0.05);
-        for (int i = 0; i < badCount; ++i)
-            MediaCorpus::write(folder / ("Mix/bad" + std::to_string(i) + ".wav"), MediaCorpus::randomBytes(4096, i));
-        folder.write("muini.dat", "0,1\r\n");
-        OpenCounter counter(folder / "Mix");
-        auto player = folder.start();
-        const auto goodOpens = [&] {
-            int sum = 0;
-            for (const auto& [name, count] : counter.opens())
-                sum += name.starts_with("good") ? count : 0;
-            return sum;
-        };
-        EXPECT_TRUE(eventually([&] { return goodOpens() >= 30 || !player->running(); }, std::chrono::seconds(90)))
-            << "stalled after " << goodOpens() << " opens; log: " << folder.log();
-        closeWith(*player, folder);
-    }
-}
-
-TEST(Playback, aLibraryOfOnlyBadTracksIsTriedOnceThenSlowlyUntilTheFilesComeBack)
-{
-    ProgramFolder folder;
-    TemporaryFolder scratch;
-    std::vector<std::string> names;
-    folder.makeFolder("Bad");
-    for (const std::string& format : kFormats)
-        for (const Bytes& bad : {MediaCorpus::randomBytes(4096, 3),
-                                 MediaCorpus::truncated(MediaCorpus::silence(format, 0.3, scratch.path()), 16)})
-            MediaCorpus::write(folder / ("Bad/" + names.emplace_back(std::to_string(names.size()) + "." + format)),
-                               bad);
-    folder.write("muini.dat", "1,3\r\n");
-    OpenCounter counter(folder / "Bad");
-    auto player = folder.startRecording();
-    const auto opens = [&] {
-        int sum = 0;
-        for (const auto& [name, count] : counter.opens())
-            sum += count;
-        return sum;
-    };
-    ASSERT_TRUE(eventually([&] { return counter.opens().size() == names.size(); })) << folder.log();
-    // Then a quiet spell: over thirty monitor ticks not one file is opened again.
-    for (int quiet = 0, before = opens(); quiet < 30; ++quiet) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (opens() != before)
-            before = opens(), quiet = 0; // the round had not ended yet
-        ASSERT_LT(opens(), int(names.size()) * 4) << "the program keeps retrying bad tracks";
-    }
-    for (const auto& [name, count] : counter.opens())
-        EXPECT_LE(count, 2) << name << " tried in more than one round"; // start-up opens twice
-
-    // The files come back (as from a stick plugged in again); nobody touches the program.
-    for (const std::string& name : names)
-        MediaCorpus::write(folder / ("Bad/" + name),
-                           MediaCorpus::tone(name.substr(name.find('.') + 1), 440, 0.3, scratch.path()));
-    Recording heard(folder.audio);
-    EXPECT_TRUE(eventually([&] { return heard.hasSound(); })) << folder.log();
-    closeWith(*player, folder);
 }
 
 } // namespace
