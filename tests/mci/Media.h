@@ -28,10 +28,9 @@ inline Bytes smf(const std::vector<Bytes>& tracks)
 {
     Bytes file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, Byte(tracks.size() > 1), 0, Byte(tracks.size()), 0, 96};
     for (const Bytes& t : tracks) {
-        const Bytes head{'M',           'T', 'r', 'k', Byte(t.size() >> 24), Byte(t.size() >> 16), Byte(t.size() >> 8),
-                         Byte(t.size())};
-        std::copy(head.begin(), head.end(), std::back_inserter(file));
-        std::copy(t.begin(), t.end(), std::back_inserter(file));
+        const std::size_t n = t.size();
+        file.insert(file.end(), {'M', 'T', 'r', 'k', Byte(n >> 24), Byte(n >> 16), Byte(n >> 8), Byte(n)});
+        file.insert(file.end(), t.begin(), t.end());
     }
     return file;
 }

@@ -76,10 +76,10 @@ TEST(MidiFileScan, readsWhatThePlayerReads_andRefusesTheRest)
 // while a piece plays, which then reaches an instrument whose samples were never read; one cut short.
 TEST_F(Media, soundFont_chosenBesideTheProgram_survivesDeletionMidPiece_andABrokenOneGivesWayToTheDefault)
 {
-    zuvelo::testing::TemporaryFolder &folder = m_folder, fonts;
+    zuvelo::testing::TemporaryFolder& folder = m_folder;
+    zuvelo::testing::TemporaryFolder fonts;
     const std::string system = chooseSoundFontFile("");
     ASSERT_FALSE(system.empty()) << "no General MIDI soundfont installed";
-    EXPECT_EQ(chooseSoundFontFile(folder / "missing"), system);
     folder.makeFolder("a.sf2");
     for (const char* name : {"a.txt", "c.sf2", "b.SF2", "d.sf2"})
         folder.write(name, "x");
@@ -106,8 +106,7 @@ TEST_F(Media, soundFont_chosenBesideTheProgram_survivesDeletionMidPiece_andABrok
             violin = std::isfinite(audio[i]) ? std::max(violin, std::fabs(audio[i])) : INFINITY;
         // Deleted, the file is still read through the descriptor kept open: the violin sounds.
         // Truncated, its samples are gone: silence.
-        EXPECT_EQ(violin > 0.01f, !truncate) << violin << (truncate ? " truncated" : " deleted");
-        EXPECT_LT(violin, 1.5f);
+        EXPECT_TRUE(truncate ? violin < 0.01f : violin > 0.01f && violin < 1.5f) << violin << " truncated " << truncate;
     }
 
     const auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
