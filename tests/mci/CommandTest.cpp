@@ -38,18 +38,17 @@ TEST_F(Media, openRefusesWhatItCannotPlay_andADeviceAnswersEachCommandWithItsErr
         {"huge-rate.wav", MCIERR_INVALID_FILE}, {"headless.wav", MCIERR_INVALID_FILE},
         {"wave.mp3", MCIERR_INTERNAL}, {"mpeg.wma", MCIERR_INTERNAL}};
     // clang-format on
+    ::testing::internal::CaptureStderr();
     for (const auto& [name, error] : rows) {
         EXPECT_EQ(send("open " + quoted(name)), error) << name;
         EXPECT_EQ(send("close " + quoted(name)), error ? MCIERR_INVALID_DEVICE_NAME : 0) << name;
     }
+    const std::string said = "\n" + ::testing::internal::GetCapturedStderr(); // FFmpeg's complaints, as the layer's
+    EXPECT_EQ(said.find("\n["), said.npos) << said;
 
     encode("曲 \"名\" 1.wav", 0.5); // the name runs from the first quote to the last
-    const struct {
-        std::string command;
-        unsigned long error;
-        std::string reply = "";
-        int size = 16;
-    } script[] = {// clang-format off
+    // clang-format off
+    const struct { std::string command; unsigned long error; std::string reply = ""; int size = 16; } script[] = {
         {"play @", MCIERR_INVALID_DEVICE_NAME}, {"Open @", 0}, {"open @", MCIERR_DEVICE_OPEN},
         {"status @ mode", 0, "stopped", 8}, {"status @ mode", MCIERR_PARAM_OVERFLOW, "", 7},
         {"status @ mode", 0, "", -1}, {"status @ mode", 0, "", 0}, {"STATUS\t@ MoDe\r\n", 0, "stopped"},

@@ -76,8 +76,8 @@ protected:
     Samples decode(const std::string& name)
     {
         Samples midi(2 * 48000 * 5);
-        if (name.ends_with(".mid"))
-            return midi.resize(2 * MidiRenderer::open(m_folder / name).take()->read(midi.data(), 48000 * 5)), midi;
+        if (const auto renderer = name.ends_with(".mid") ? MidiRenderer::open(m_folder / name).take() : nullptr)
+            return midi.resize(2 * renderer->read(midi.data(), 48000 * 5)), midi;
         run("-i '" + m_folder / name + "' -f f32le -ac 2 -ar 48000", name + ".raw");
         return readFloats(m_folder / name + ".raw");
     }

@@ -64,7 +64,6 @@ TEST(MidiFileScan, readsWhatThePlayerReads_andRefusesTheRest)
     // clang-format on
     for (const auto& [what, file] : refused)
         EXPECT_FALSE(scan(file)) << what;
-    EXPECT_FALSE(scanStandardMidiFile(nullptr, 0));
     // Only the whole file is complete, and no corruption reads outside the data (the sanitizer's part).
     for (std::size_t n = 0; n < good.size(); ++n)
         EXPECT_FALSE(scan(Bytes(good.begin(), good.begin() + long(n)))) << n;
@@ -76,14 +75,13 @@ TEST(MidiFileScan, readsWhatThePlayerReads_andRefusesTheRest)
 // while a piece plays, which then reaches an instrument whose samples were never read; one cut short.
 TEST_F(Media, soundFont_chosenBesideTheProgram_survivesDeletionMidPiece_andABrokenOneGivesWayToTheDefault)
 {
-    zuvelo::testing::TemporaryFolder& folder = m_folder;
     zuvelo::testing::TemporaryFolder fonts;
     const std::string system = chooseSoundFontFile("");
     ASSERT_FALSE(system.empty()) << "no General MIDI soundfont installed";
-    folder.makeFolder("a.sf2");
+    m_folder.makeFolder("a.sf2");
     for (const char* name : {"a.txt", "c.sf2", "b.SF2", "d.sf2"})
-        folder.write(name, "x");
-    EXPECT_EQ(chooseSoundFontFile(folder.path()), folder / "b.SF2");
+        m_folder.write(name, "x");
+    EXPECT_EQ(chooseSoundFontFile(m_folder.path()), m_folder / "b.SF2");
 
     // A piano note, then two seconds in a violin for a second.
     write("late-violin.mid", smf({{0,    0x90, 60,  100,  48,   0x80, 60, 0, 0x82, 0x50, 0xC0, 40, 0,
@@ -92,7 +90,9 @@ TEST_F(Media, soundFont_chosenBesideTheProgram_survivesDeletionMidPiece_andABrok
         fs::copy_file(system, fonts / "gm.sf2");
         SoundFontCache soundFonts;
         soundFonts.setFolder(fonts.path());
-        const auto renderer = MidiRenderer::open(folder / "late-violin.mid", soundFonts).take();
+        ::testing::internal::CaptureStderr();
+        const auto renderer = MidiRenderer::open(m_folder / "late-violin.mid", soundFonts).take();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "nothing to say when it loads";
         ASSERT_TRUE(renderer);
         EXPECT_EQ(soundFonts.loadedPath(), fonts / "gm.sf2");
         std::vector<float> audio(2 * 48000 * 4);
@@ -109,29 +109,30 @@ TEST_F(Media, soundFont_chosenBesideTheProgram_survivesDeletionMidPiece_andABrok
         EXPECT_TRUE(truncate ? violin < 0.01f : violin > 0.01f && violin < 1.5f) << violin << " truncated " << truncate;
     }
 
+    // Cut short by a copy, or a structure too big for any soundfont, SoundFontFile refuses it; with
+    // its chunks in place but none a soundfont's, FluidSynth does.
     const auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-    constexpr std::uint32_t kHuge = 65u << 20; // more than any soundfont's presets take
+    constexpr std::uint32_t kHuge = 65u << 20;
     std::string head(100000, '\0');
     std::ifstream(system, std::ios::binary).read(head.data(), long(head.size()));
     fonts.write("cut.sf2", head);
-    folder.write("huge.sf2", "RIFF" + u32(kHuge + 12) + "sfbkLIST" + u32(kHuge) + "INFO");
-    fs::resize_file(folder / "huge.sf2", kHuge + 20);
-    for (const std::string& path : {fonts / "cut.sf2", folder / "huge.sf2", folder / "none.sf2"})
+    m_folder.write("huge.sf2", "RIFF" + u32(kHuge + 12) + "sfbkLIST" + u32(kHuge) + "INFO");
+    fs::resize_file(m_folder / "huge.sf2", kHuge + 20);
+    for (const std::string& path : {fonts / "cut.sf2", m_folder / "huge.sf2", m_folder / "none.sf2"})
         EXPECT_FALSE(SoundFontFile::open(path)) << path;
-
+    fonts.write("bad.sf2", "RIFF" + u32(12) + "sfbkjunk" + u32(0)); // chosen before cut.sf2
     SoundFontCache soundFonts;
     soundFonts.setFolder(fonts.path());
     ::testing::internal::CaptureStderr();
-    const bool opened = MidiRenderer::open(folder / "late-violin.mid", soundFonts).take() &&
-                        MidiRenderer::open(folder / "late-violin.mid", soundFonts).take();
+    const bool opened = MidiRenderer::open(m_folder / "late-violin.mid", soundFonts).take() &&
+                        MidiRenderer::open(m_folder / "late-violin.mid", soundFonts).take();
     const std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(opened);
-    EXPECT_EQ(soundFonts.loadedPath(), system);
+    EXPECT_EQ(opened ? soundFonts.loadedPath() : "not opened", system);
     EXPECT_EQ(soundFonts.loadCount(), 1);
     // One line naming both files, and nothing from the synthesizer's own log.
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find(fonts / "cut.sf2"), std::string::npos) << said;
-    EXPECT_NE(said.find(system), std::string::npos) << said;
+    EXPECT_TRUE(std::count(said.begin(), said.end(), '\n') == 1 && said.find(fonts / "bad.sf2") != said.npos &&
+                said.find(system) != said.npos)
+        << said;
 }
 
 } // namespace
