@@ -1,100 +1,119 @@
 #pragma once
 
-#include "FakeForm.h"
 #include "RecordingMediaControl.h"
 
+#include "handlers/FormControls.h"
 #include "handlers/PlayerHandlers.h"
-#include "handlers/PlayerContext.h"
 #include "handlers/TrackSound.h"
+#include "ui/TextArea.h"
 
+#include <algorithm>
 #include <memory>
-#include <string>
-#include <vector>
+#include <utility>
 
 namespace zuvelo::testing {
 
-// A media stand-in whose status follows the commands, as a device's would: "play " makes it
-// "playing", "pause " "paused", "stop ", "Open " and "seek " "stopped".
-class ReactiveMedia : public RecordingMediaControl {
+using Texts = std::vector<std::string>;
+using Click = void (PlayerHandlers::*)();
+
+// The window's controls without a window, with Form1's change rule: a setter that changes a text
+// or value runs the control's change handler at once, nested; the same text or value runs nothing;
+// range setters pull the value into range silently.
+class FakeForm : public FormControls {
 public:
-    unsigned long sendString(const char* command, char* reply, unsigned replyCapacity) override
+    Texts combo1List = Texts(3);
+    std::string combo1 = "Combo1", text1 = "Text1", caption = "Form1";
+    int hMin = 0, hMax = kMaxTracks, hValue = 0, timerInterval = 0;
+    TextArea textArea;
+
+    void setEvents(FormEvents* events) { m_events = events; }
+    void setCombo1ListEntry(int i, const std::string& text) override { combo1List.at(std::size_t(i)) = text; }
+    std::string combo1ListEntry(int i) const override { return combo1List.at(std::size_t(i)); }
+    std::string combo1Text() const override { return combo1; }
+    void setCombo1Text(const std::string& text) override { change(combo1, text, &FormEvents::combo1Change); }
+    void setHScroll1Minimum(int value) override { hValue = std::max(hValue, hMin = value); }
+    void setHScroll1Maximum(int value) override { hValue = std::min(hValue, hMax = value); }
+    void setHScroll1Value(int v) override { change(hValue, std::clamp(v, hMin, hMax), &FormEvents::hScroll1Change); }
+    int hScroll1Value() const override { return hValue; }
+    void setText1Text(const std::string& text) override { change(text1, text, &FormEvents::text1Change); }
+    void clearTextArea() override { textArea.clear(); }
+    void setTextSize(int points) override { textArea.setSize(points); }
+    void print(const std::vector<PrintItem>& items) override { textArea.print(items); }
+    void setCaption(const std::string& text) override { caption = text; }
+    void setTimer1Interval(int milliseconds) override { timerInterval = milliseconds; }
+
+    // The printed lines as "top-in-twips points text".
+    Texts printed() const
     {
-        const unsigned long result = RecordingMediaControl::sendString(command, reply, replyCapacity);
-        const std::string text = command;
-        if (result == 0) {
-            if (text.starts_with("play "))
-                setMode("playing");
-            else if (text.starts_with("pause "))
-                setMode("paused");
-            else if (text.starts_with("stop ") || text.starts_with("Open ") || text.starts_with("seek "))
-                setMode("stopped");
-        }
-        return result;
+        Texts lines;
+        for (const auto& line : textArea.lines())
+            lines.push_back(std::to_string(line.topTwips) + " " + std::to_string(line.points) + " " + line.text);
+        return lines;
     }
+
+private:
+    template <typename T>
+    void change(T& field, const T& value, void (FormEvents::*handler)())
+    {
+        if (std::exchange(field, value) != value && m_events)
+            (m_events->*handler)();
+    }
+    FormEvents* m_events = nullptr;
 };
 
-// The program's handlers on a fake window and a recording media seam: everything a handler test
-// needs, wired as the real program wires it.
-struct HandlerRig {
+// The program's handlers on a window (the fake, or Form1) and the recording media seam, wired as
+// the program wires them, with a monitor clock that stands still until a test moves it.
+template <typename Form = FakeForm>
+struct Rig {
     std::unique_ptr<PlayerState> statePtr = std::make_unique<PlayerState>();
     PlayerState& state = *statePtr;
-    ReactiveMedia media;
-    FakeForm form;
-    PlayerContext ctx{state, media, form, {}};
-    std::vector<std::string> listFailures;
+    RecordingMediaControl media;
+    Form form;
+    PlayerContext ctx{state, media, form};
+    Texts listFailures;
     int endProgramCalls = 0;
     PlayerHandlers handlers{ctx, [this](const std::string& why) { listFailures.push_back(why); },
                             [this] { ++endProgramCalls; }};
-
-    // The monitor's clock: it stands still until a test moves it.
     PlayerContext::Clock::time_point clock{};
 
-    HandlerRig()
+    Rig()
     {
-        form.events = &handlers;
+        form.setEvents(&handlers);
         ctx.now = [this] { return clock; };
     }
 
-    // The device name of track n in the library that playing() sets up.
     static std::string device(int n) { return "\"/p/m/t" + std::to_string(n) + ".mp3\""; }
 
-    // As start-up leaves things: tracks "/m/t1.mp3" .. "/m/t<nmax>.mp3" in "/p", the mode names
-    // in Combo1 showing mode, and track `track` open and playing.
+    // As start-up leaves things: tracks "/m/t1.mp3" .. in "/p" (names a test set stay), the mode
+    // names in Combo1 showing mode, and track `track` shown, open and playing.
     void playing(int nmax, int mode, int track)
     {
         state.Pare = "/p";
-        for (int i = 1; i <= nmax; ++i)
-            state.FileList[static_cast<std::size_t>(i)] = "/m/t" + std::to_string(i) + ".mp3";
+        for (std::size_t i = 1; i <= std::size_t(nmax); ++i)
+            if (state.FileList[i].empty())
+                state.FileList[i] = "/m/t" + std::to_string(i) + ".mp3";
         state.nmax = nmax;
         state.ModeName = {"ランダム", "順番", "逆順"};
-        form.combo1List = {"ランダム", "順番", "逆順"};
-        form.combo1 = state.ModeName[static_cast<std::size_t>(mode)];
+        for (int i = 0; i < 3; ++i)
+            form.setCombo1ListEntry(i, state.ModeName[std::size_t(i)]);
+        form.setCombo1Text(state.ModeName[std::size_t(mode)]);
+        form.setHScroll1Value(track);
         state.a1 = mode;
-        state.a2 = track;
-        state.a3 = track;
+        state.a2 = state.a3 = track;
         state.SoundFile = soundFileOf(state);
-        form.hScrollMinimum = 1;
-        form.hScrollMaximum = nmax;
-        form.hScrollValue = track;
-        form.text1 = std::to_string(track);
+        media.sendString(("Open " + state.SoundFile).c_str(), nullptr, 0);
         media.setMode("playing");
-        media.clearCalls();
+        media.calls.clear();
     }
 
-    // Runs one monitor tick and returns the number of the track it opened, or 0 if it opened none.
+    // Runs one monitor tick; returns the number of the track it opened, or 0.
     int tick()
     {
-        const std::size_t before = media.calls().size();
+        const int opens = media.count("Open ");
         handlers.timer1Timer();
-        int opened = 0;
-        for (std::size_t i = before; i < media.calls().size(); ++i) {
-            const std::string& command = media.calls()[i].command;
-            const std::string prefix = "Open \"" + state.Pare + "/m/t";
-            if (command.starts_with(prefix))
-                opened = std::stoi(command.substr(prefix.size()));
-        }
-        return opened;
+        return media.count("Open ") > opens ? int(state.a2.value()) : 0;
     }
 };
+using HandlerRig = Rig<>;
 
 } // namespace zuvelo::testing

@@ -5,32 +5,23 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
 
 namespace zuvelo {
 
-// The window's controls, found as a user's tools find them: by their objectName, the names the
-// handlers know them by. For tests and the soak, which drive the real window.
+// The window's controls, found by their objectName as a user's tools find them, for the suites
+// and the soak that drive the real window.
 struct Form1Controls {
     QLineEdit* Text1;
     QScrollBar* HScroll1;
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QPushButton* Command3;
-    QPushButton* Command4;
-    QPushButton* Command5;
+    QPushButton *Command1, *Command2, *Command3, *Command4, *Command5;
     QComboBox* Combo1;
-    QMenu* nmu;
-    QAction* ra;
-    QAction* jun;
-    QAction* gya;
-    QAction* lis;
+    QAction *ra, *jun, *gya, *lis;
 };
 
-template <typename T>
+template <typename T = QObject>
 T* child(const Form1& form, const char* name)
 {
     return form.findChild<T*>(QString::fromLatin1(name));
@@ -38,25 +29,18 @@ T* child(const Form1& form, const char* name)
 
 inline Form1Controls controls(const Form1& form)
 {
-    return {child<QLineEdit>(form, "Text1"),
-            child<QScrollBar>(form, "HScroll1"),
-            child<QPushButton>(form, "Command1"),
-            child<QPushButton>(form, "Command2"),
-            child<QPushButton>(form, "Command3"),
-            child<QPushButton>(form, "Command4"),
-            child<QPushButton>(form, "Command5"),
-            child<QComboBox>(form, "Combo1"),
-            child<QMenu>(form, "nmu"),
-            child<QAction>(form, "ra"),
-            child<QAction>(form, "jun"),
-            child<QAction>(form, "gya"),
-            child<QAction>(form, "lis")};
+    return {child<QLineEdit>(form, "Text1"),      child<QScrollBar>(form, "HScroll1"),
+            child<QPushButton>(form, "Command1"), child<QPushButton>(form, "Command2"),
+            child<QPushButton>(form, "Command3"), child<QPushButton>(form, "Command4"),
+            child<QPushButton>(form, "Command5"), child<QComboBox>(form, "Combo1"),
+            child<QAction>(form, "ra"),           child<QAction>(form, "jun"),
+            child<QAction>(form, "gya"),          child<QAction>(form, "lis")};
 }
 
 // Timer1's interval while it runs, 0 while it is stopped.
 inline int timer1Interval(const Form1& form)
 {
-    const QTimer* timer = form.findChild<QTimer*>(QStringLiteral("Timer1"));
+    const QTimer* timer = child<QTimer>(form, "Timer1");
     return timer != nullptr && timer->isActive() ? timer->interval() : 0;
 }
 
