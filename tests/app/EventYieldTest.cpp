@@ -7,8 +7,6 @@
 
 #include <thread>
 
-namespace {
-
 // Each yield delivers the events posted so far; a due timer runs only in a full pass of the event
 // loop, which the first yield makes and then one whenever the interval has passed since the last.
 TEST(EventYield, postedEventsRunInEveryYield_timersOnlyInAFullPass)
@@ -37,5 +35,3 @@ TEST(EventYield, postedEventsRunInEveryYield_timersOnlyInAFullPass)
         EXPECT_GT(ticks, before);
     }
 }
-
-} // namespace

@@ -1,74 +1,43 @@
 #pragma once
 
+#include "Form1Controls.h"
 #include "RecordingMediaControl.h"
 
-#include "handlers/FormControls.h"
 #include "handlers/PlayerHandlers.h"
 #include "handlers/TrackSound.h"
-#include "ui/TextArea.h"
 
-#include <algorithm>
 #include <memory>
-#include <utility>
 
 namespace zuvelo::testing {
 
 using Texts = std::vector<std::string>;
-using Click = void (PlayerHandlers::*)();
 
-// The window's controls without a window, with Form1's change rule: a setter that changes a text
-// or value runs the control's change handler at once, nested; the same text or value runs nothing;
-// range setters pull the value into range silently.
-class FakeForm : public FormControls {
+// The real window, also keeping what the handlers printed on it.
+class RecordingForm : public Form1 {
 public:
-    Texts combo1List = Texts(3);
-    std::string combo1 = "Combo1", text1 = "Text1", caption = "Form1";
-    int hMin = 0, hMax = kMaxTracks, hValue = 0, timerInterval = 0;
-    TextArea textArea;
-
-    void setEvents(FormEvents* events) { m_events = events; }
-    void setCombo1ListEntry(int i, const std::string& text) override { combo1List.at(std::size_t(i)) = text; }
-    std::string combo1ListEntry(int i) const override { return combo1List.at(std::size_t(i)); }
-    std::string combo1Text() const override { return combo1; }
-    void setCombo1Text(const std::string& text) override { change(combo1, text, &FormEvents::combo1Change); }
-    void setHScroll1Minimum(int value) override { hValue = std::max(hValue, hMin = value); }
-    void setHScroll1Maximum(int value) override { hValue = std::min(hValue, hMax = value); }
-    void setHScroll1Value(int v) override { change(hValue, std::clamp(v, hMin, hMax), &FormEvents::hScroll1Change); }
-    int hScroll1Value() const override { return hValue; }
-    void setText1Text(const std::string& text) override { change(text1, text, &FormEvents::text1Change); }
-    void clearTextArea() override { textArea.clear(); }
-    void setTextSize(int points) override { textArea.setSize(points); }
-    void print(const std::vector<PrintItem>& items) override { textArea.print(items); }
-    void setCaption(const std::string& text) override { caption = text; }
-    void setTimer1Interval(int milliseconds) override { timerInterval = milliseconds; }
+    TextArea shown;
+    void clearTextArea() override { Form1::clearTextArea(), shown.clear(); }
+    void setTextSize(int points) override { Form1::setTextSize(points), shown.setSize(points); }
+    void print(const std::vector<PrintItem>& items) override { Form1::print(items), shown.print(items); }
 
     // The printed lines as "top-in-twips points text".
     Texts printed() const
     {
         Texts lines;
-        for (const auto& line : textArea.lines())
+        for (const auto& line : shown.lines())
             lines.push_back(std::to_string(line.topTwips) + " " + std::to_string(line.points) + " " + line.text);
         return lines;
     }
-
-private:
-    template <typename T>
-    void change(T& field, const T& value, void (FormEvents::*handler)())
-    {
-        if (std::exchange(field, value) != value && m_events)
-            (m_events->*handler)();
-    }
-    FormEvents* m_events = nullptr;
 };
 
-// The program's handlers on a window (the fake, or Form1) and the recording media seam, wired as
+// The program's handlers on the real window (not shown) and the recording media seam, wired as
 // the program wires them, with a monitor clock that stands still until a test moves it.
-template <typename Form = FakeForm>
-struct Rig {
+struct HandlerRig {
     std::unique_ptr<PlayerState> statePtr = std::make_unique<PlayerState>();
     PlayerState& state = *statePtr;
     RecordingMediaControl media;
-    Form form;
+    RecordingForm form;
+    Form1Controls c = controls(form);
     PlayerContext ctx{state, media, form};
     Texts listFailures;
     int endProgramCalls = 0;
@@ -76,13 +45,23 @@ struct Rig {
                             [this] { ++endProgramCalls; }};
     PlayerContext::Clock::time_point clock{};
 
-    Rig()
+    HandlerRig()
     {
         form.setEvents(&handlers);
         ctx.now = [this] { return clock; };
     }
 
     static std::string device(int n) { return "\"/p/m/t" + std::to_string(n) + ".mp3\""; }
+    std::string text1() const { return c.Text1->text().toStdString(); }
+
+    // Clicks the button, or triggers the menu item, of that name.
+    void click(const char* name)
+    {
+        if (auto* button = child<QPushButton>(form, name))
+            button->click();
+        else
+            child<QAction>(form, name)->trigger();
+    }
 
     // As start-up leaves things: tracks "/m/t1.mp3" .. in "/p" (names a test set stay), the mode
     // names in Combo1 showing mode, and track `track` shown, open and playing.
@@ -98,12 +77,11 @@ struct Rig {
             form.setCombo1ListEntry(i, state.ModeName[std::size_t(i)]);
         form.setCombo1Text(state.ModeName[std::size_t(mode)]);
         form.setHScroll1Value(track);
-        state.a1 = mode;
         state.a2 = state.a3 = track;
         state.SoundFile = soundFileOf(state);
         media.sendString(("Open " + state.SoundFile).c_str(), nullptr, 0);
         media.setMode("playing");
-        media.calls.clear();
+        media.clear();
     }
 
     // Runs one monitor tick; returns the number of the track it opened, or 0.
@@ -114,6 +92,5 @@ struct Rig {
         return media.count("Open ") > opens ? int(state.a2.value()) : 0;
     }
 };
-using HandlerRig = Rig<>;
 
 } // namespace zuvelo::testing

@@ -2,6 +2,8 @@
 
 #include "handlers/MediaSend.h"
 
+#include <QSignalBlocker>
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,6 +11,10 @@
 namespace zuvelo::testing {
 namespace {
 
+// A track that ends is closed and the next one opened, shown, rewound and played; a playing one is
+// only reported in the caption. The mode is read from Combo1 on every tick, as set without its
+// change handler too (a text naming no mode leaves it alone), and a click while the tick yields is
+// seen by that tick.
 TEST(PlaybackMonitor, aTrackThatEnded_isClosedAndTheNextOpenedShownRewoundAndPlayed)
 {
     HandlerRig rig;
@@ -16,50 +22,37 @@ TEST(PlaybackMonitor, aTrackThatEnded_isClosedAndTheNextOpenedShownRewoundAndPla
     rig.media.setMode("stopped");
     ASSERT_EQ(rig.tick(), 3);
     const std::string old = HandlerRig::device(2), next = HandlerRig::device(3);
-    EXPECT_EQ(rig.media.commands(), (Texts{"status " + old + " mode", "close " + old, "Open " + next,
-                                           "seek " + next + " to start", "play " + next}));
+    EXPECT_EQ(rig.media.commands, (Texts{"status " + old + " mode", "close " + old, "Open " + next,
+                                         "seek " + next + " to start", "play " + next}));
     // Whatever the media layer writes within the capacity, the reply field keeps a NUL after it.
-    for (const auto& call : rig.media.calls)
-        EXPECT_LT(call.replyCapacity, sizeof(ReplyField::bytes)) << call.command;
-    EXPECT_EQ(rig.form.caption, "Zuvelostopped");
+    EXPECT_LT(rig.media.largestReplyCapacity, sizeof(ReplyField::bytes));
+    EXPECT_EQ(rig.form.windowTitle(), "Zuvelostopped");
     EXPECT_EQ(rig.form.printed(), (Texts{"0 18 /m/t3.mp3", "720 11 全 5 曲"}));
-    EXPECT_EQ(rig.form.hValue, 3);
-    EXPECT_EQ(rig.form.text1, "3");
+    EXPECT_EQ(rig.c.HScroll1->value(), 3);
+    EXPECT_EQ(rig.text1(), "3");
 
-    rig.media.calls.clear();
-    EXPECT_EQ(rig.tick(), 0) << "playing";
-    EXPECT_EQ(rig.media.commands(), Texts{"status " + next + " mode"});
-    EXPECT_EQ(rig.form.caption, "Zuveloplaying");
-    rig.media.setMode("stopped now");
-    EXPECT_EQ(rig.tick(), 4) << "a reply that begins with stopped";
-}
+    rig.media.clear();
+    EXPECT_EQ(rig.tick(), 0);
+    EXPECT_EQ(rig.media.commands, Texts{"status " + next + " mode"});
+    EXPECT_EQ(rig.form.windowTitle(), "Zuveloplaying");
 
-// The mode box's text is read on every tick, as set without its change handler too; a text that
-// names no mode leaves the mode alone. With no tracks, the failed query shows the title alone.
-TEST(PlaybackMonitor, takesTheModeFromCombo1_andWithNoTracksPassesNothingOver)
-{
-    HandlerRig rig;
-    rig.playing(6, kModeRandom, 3);
-    rig.form.combo1 = "逆順";
-    rig.media.setMode("stopped");
+    for (const auto& [shown, started] : std::vector<std::pair<const char*, int>>{{"逆順", 2}, {"順", 1}}) {
+        const QSignalBlocker noHandler(rig.c.Combo1);
+        rig.c.Combo1->setEditText(shown);
+        rig.media.setMode("stopped now");
+        EXPECT_EQ(rig.tick(), started) << shown;
+    }
+    rig.ctx.yieldToEvents = [&] { rig.click("Command3"); };
     EXPECT_EQ(rig.tick(), 2);
-    rig.form.combo1 = "順";
-    rig.media.setMode("stopped");
-    EXPECT_EQ(rig.tick(), 1);
-
-    HandlerRig empty;
-    empty.media.badDevices.insert("\"/p\""); // start-up's open of the folder itself failed
-    empty.playing(0, kModeRandom, 1);
-    EXPECT_EQ(empty.tick() + empty.tick(), 0);
-    EXPECT_EQ(empty.form.caption, "Zuvelo");
 }
 
-TEST(PlaybackMonitor, aClickDuringTheYieldIsSeenByTheSameTick)
+TEST(PlaybackMonitor, withNoTracks_theFailedQueryShowsTheTitleAloneAndNothingIsPassedOver)
 {
     HandlerRig rig;
-    rig.playing(7, kModeInOrder, 4);
-    rig.ctx.yieldToEvents = [&] { rig.handlers.command3Click(); };
-    EXPECT_EQ(rig.tick(), 3);
+    rig.media.badDevices.insert("\"/p\""); // start-up's open of the folder itself failed
+    rig.playing(0, kModeRandom, 1);
+    EXPECT_EQ(rig.tick() + rig.tick(), 0);
+    EXPECT_EQ(rig.form.windowTitle(), "Zuvelo");
 }
 
 // Runs ticks and returns the numbers of the tracks they opened.
@@ -95,20 +88,20 @@ TEST_P(AllTracksBad, oneRoundThenASlowRetryInTheModesOrder)
         std::set<int> tried(opened.begin(), opened.end());
         if (fromFailed)
             tried.insert(from);
-        EXPECT_EQ(tried.size(), static_cast<std::size_t>(nmax));
+        EXPECT_EQ(tried.size(), std::size_t(nmax));
         for (std::size_t i = 0; mode != kModeRandom && i < opened.size(); ++i)
             EXPECT_EQ(opened[i], step(i == 0 ? from : opened[i - 1])) << i;
         EXPECT_EQ(openedIn(rig, 10), std::vector<int>{}) << "the round is over";
     };
 
-    rig.handlers.command4Click();
+    rig.click("Command4");
     EXPECT_EQ(openedIn(rig, 3), std::vector<int>{}) << "paused";
-    rig.handlers.command5Click();
+    rig.click("Command5");
     expectRound(openedIn(rig, 60), 1, true);
 
     rig.clock += std::chrono::milliseconds(4900);
     EXPECT_EQ(openedIn(rig, 3), std::vector<int>{});
-    const int last = static_cast<int>(rig.state.a2.value());
+    const int last = int(rig.state.a2.value());
     rig.clock += std::chrono::milliseconds(100);
     const std::vector<int> slow = openedIn(rig, 3);
     ASSERT_EQ(slow.size(), 1u);
@@ -116,14 +109,14 @@ TEST_P(AllTracksBad, oneRoundThenASlowRetryInTheModesOrder)
         EXPECT_EQ(slow[0], step(last));
     }
 
-    const int current = static_cast<int>(rig.state.a2.value());
-    rig.handlers.command1Click();
+    const int current = int(rig.state.a2.value());
+    rig.click("Command1");
     expectRound(openedIn(rig, 60), current, true);
 
     rig.media.badDevices.clear();
     rig.clock += std::chrono::seconds(5);
     EXPECT_EQ(openedIn(rig, 3).size(), 1u) << "the files are back: one plays";
-    const int playing = static_cast<int>(rig.state.a2.value());
+    const int playing = int(rig.state.a2.value());
     markAllBad();
     rig.media.setMode("stopped");
     expectRound(openedIn(rig, 60), playing, false);

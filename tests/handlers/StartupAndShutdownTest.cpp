@@ -21,36 +21,31 @@ struct FolderRig : HandlerRig {
 // the track after the saved one (a random one without settings, the folder with no tracks).
 TEST(Startup, continuesAfterTheSavedTrackInTheSavedMode)
 {
-    const struct {
-        int tracks;
-        const char* settings;
-        int started;
-        const char* combo;
-    } rows[] = {{7, "1,5\r\n", 6, "順番"},  {7, "2,5\r\n", 4, "逆順"}, {7, "1,7\r\n", 1, "順番"},
-                {7, "2,40\r\n", 6, "逆順"}, {7, "5,3\r\n", 2, "逆順"}, {7, "", 0, "ランダム"},
-                {1, "1,\r\n", 1, "順番"},   {0, "", 0, "ランダム"}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::to_string(row.tracks) + " tracks, " + row.settings);
+    const std::tuple<int, const char*, int, const char*> rows[] = {
+        {7, "1,5\r\n", 6, "順番"}, {7, "2,5\r\n", 4, "逆順"}, {7, "1,7\r\n", 1, "順番"}, {7, "2,40\r\n", 6, "逆順"},
+        {7, "5,3\r\n", 2, "逆順"}, {7, "", 0, "ランダム"},    {1, "1,\r\n", 1, "順番"},  {0, "", 0, "ランダム"}};
+    for (const auto& [tracks, settings, start, combo] : rows) {
+        SCOPED_TRACE(std::to_string(tracks) + " tracks, " + settings);
         FolderRig rig;
-        for (int i = 1; i <= row.tracks; ++i)
+        for (int i = 1; i <= tracks; ++i)
             rig.folder.write("Album/track" + std::to_string(i) + ".wav");
         rig.folder.write("loose.wav"); // beside the program: not collected
-        if (*row.settings)
-            rig.folder.write("muini.dat", row.settings);
+        if (*settings)
+            rig.folder.write("muini.dat", settings);
         rig.load();
-        const int started = row.started != 0 ? row.started : int(rig.state.a2.value());
-        const std::string name = row.tracks ? "/Album/track" + std::to_string(started) + ".wav" : "";
-        EXPECT_EQ(rig.media.commands(),
+        const int started = start != 0 ? start : int(rig.state.a2.value());
+        const std::string name = tracks ? "/Album/track" + std::to_string(started) + ".wav" : "";
+        EXPECT_EQ(rig.media.commands,
                   (Texts{"Open " + rig.device(name), "open " + rig.device(name), "play " + rig.device(name)}));
-        EXPECT_EQ(rig.form.timerInterval, 100);
-        EXPECT_EQ(rig.form.combo1List, (Texts{"ランダム", "順番", "逆順"}));
-        EXPECT_EQ(rig.form.combo1, row.combo);
+        EXPECT_EQ(timer1Interval(rig.form), 100);
+        EXPECT_EQ(rig.form.combo1ListEntry(2), "逆順");
+        EXPECT_EQ(rig.form.combo1Text(), combo);
         EXPECT_FALSE(rig.state.a1.isEmpty()) << "Combo1's change handler sets it on the way";
-        EXPECT_EQ(rig.form.hMax, std::max(row.tracks, 1));
-        EXPECT_EQ(rig.form.text1, std::to_string(started));
-        const Texts shown = {"0 18 " + name, "720 11 全 " + std::to_string(row.tracks) + " 曲"};
-        EXPECT_EQ(rig.form.printed(), row.tracks ? shown : Texts{"0 18 演奏できるファイルがありません。"});
-        EXPECT_EQ(rig.form.caption, "Form1") << "start-up leaves the caption to the monitor";
+        EXPECT_EQ(rig.c.HScroll1->maximum(), std::max(tracks, 1));
+        EXPECT_EQ(rig.text1(), std::to_string(started));
+        const Texts shown = {"0 18 " + name, "720 11 全 " + std::to_string(tracks) + " 曲"};
+        EXPECT_EQ(rig.form.printed(), tracks ? shown : Texts{"0 18 演奏できるファイルがありません。"});
+        EXPECT_EQ(rig.form.windowTitle(), "Form1") << "start-up leaves the caption to the monitor";
     }
 }
 
@@ -70,18 +65,18 @@ TEST(Startup, ticksAndACloseDuringTheScan)
         };
         rig.load();
         if (close) {
-            EXPECT_EQ(rig.media.commands(), (Texts{"stop ", "close "}));
+            EXPECT_EQ(rig.media.commands, (Texts{"stop ", "close "}));
             EXPECT_EQ(rig.form.printed(), Texts{"0 18 読み込み中です・・・"});
         } else {
             EXPECT_EQ(rig.media.count("status  mode"), 4);
-            EXPECT_EQ(rig.form.caption, "Zuvelo");
+            EXPECT_EQ(rig.form.windowTitle(), "Zuvelo");
             EXPECT_EQ(rig.media.count("Open " + rig.device("/A/t1.mp3")), 1);
         }
     }
 }
 
-// lis writes every track without touching playback, and shut-down stops and closes the track,
-// writes the settings and ends the program; after it nothing runs. A folder in the way of a file:
+// lis writes every track without touching playback, and closing the window stops and closes the
+// track, writes the settings and ends the program; after it nothing runs. A folder in the way of a file:
 // the list's failure goes to the window, the settings' is one line on stderr; the program goes on.
 TEST(ShutdownAndList, filesWrittenOrTheirFailureReported_thenNothingRuns)
 {
@@ -93,25 +88,25 @@ TEST(ShutdownAndList, filesWrittenOrTheirFailureReported_thenNothingRuns)
         const std::string dev = rig.state.SoundFile;
         std::filesystem::create_directories(rig.folder / (blocked + "/x"));
         ::testing::internal::CaptureStderr();
-        rig.handlers.command4Click();
-        rig.handlers.lisClick();
-        rig.handlers.formUnload();
+        rig.click("Command4");
+        rig.click("lis");
+        rig.form.close();
         const std::string err = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(rig.media.commands(), (Texts{"pause " + dev, "stop " + dev, "close " + dev}));
+        EXPECT_EQ(rig.media.commands, (Texts{"pause " + dev, "stop " + dev, "close " + dev}));
         EXPECT_EQ(rig.listFailures.size(), blocked == "list.csv" ? 1u : 0u);
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), blocked == "muini.dat" ? 1 : 0) << err;
         EXPECT_EQ(rig.endProgramCalls, 1);
-        EXPECT_EQ(rig.form.timerInterval, 0);
+        EXPECT_EQ(timer1Interval(rig.form), 0);
         if (blocked.empty()) {
             EXPECT_EQ(rig.folder.read("list.csv"), "1,\"/m/t1.mp3\r\"\r\n2,\"/m/t2.mp3\r\"\r\n3,\"/m/t3.mp3\r\"\r\n");
             EXPECT_EQ(rig.folder.read("muini.dat"), "1,2\r\n");
         }
-        rig.media.calls.clear();
+        rig.media.clear();
         rig.media.setMode("stopped");
         rig.handlers.timer1Timer();
         rig.handlers.command1Click();
         rig.handlers.formUnload();
-        EXPECT_EQ(rig.media.commands(), Texts{});
+        EXPECT_EQ(rig.media.commands, Texts{});
         EXPECT_EQ(rig.endProgramCalls, 1);
     }
 }

@@ -1,5 +1,6 @@
 #include "RecordingMediaControl.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zuvelo::testing {
@@ -21,24 +22,15 @@ unsigned long RecordingMediaControl::sendString(const char* command, char* reply
         m_open.erase(device);
     else
         m_mode = verb == "play" ? "playing" : verb == "pause" ? "paused" : "stopped";
-    calls.push_back({text, replyCapacity, result});
+    commands.push_back(text);
+    results.push_back(result);
+    largestReplyCapacity = std::max(largestReplyCapacity, replyCapacity);
     return result;
-}
-
-std::vector<std::string> RecordingMediaControl::commands() const
-{
-    std::vector<std::string> texts;
-    for (const Call& call : calls)
-        texts.push_back(call.command);
-    return texts;
 }
 
 int RecordingMediaControl::count(const std::string& prefix) const
 {
-    int n = 0;
-    for (const Call& call : calls)
-        n += call.command.starts_with(prefix);
-    return n;
+    return int(std::count_if(commands.begin(), commands.end(), [&](const auto& c) { return c.starts_with(prefix); }));
 }
 
 } // namespace zuvelo::testing

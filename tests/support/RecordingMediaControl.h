@@ -15,18 +15,14 @@ namespace zuvelo::testing {
 // forwardTo set, that layer answers instead and this one only records. Single-threaded.
 class RecordingMediaControl : public MediaControl {
 public:
-    struct Call {
-        std::string command;
-        unsigned replyCapacity;
-        unsigned long result;
-    };
-
     unsigned long sendString(const char* command, char* reply, unsigned replyCapacity) override;
     void setMode(std::string mode) { m_mode = std::move(mode); }
-    std::vector<std::string> commands() const;
     int count(const std::string& prefix) const; // of the commands that begin with prefix
+    void clear() { commands.clear(), results.clear(); }
 
-    std::vector<Call> calls;
+    std::vector<std::string> commands; // every command sent, with what it returned
+    std::vector<unsigned long> results;
+    unsigned largestReplyCapacity = 0;
     std::set<std::string> badDevices;
     MediaControl* forwardTo = nullptr;
 
