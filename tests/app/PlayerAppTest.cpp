@@ -1,23 +1,25 @@
-#include "Form1Controls.h"
 #include "RecordingMediaControl.h"
 #include "TemporaryFolder.h"
 
 #include "app/EventYield.h"
 #include "app/PlayerApp.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <thread>
 
 namespace zuvelo::testing {
 
-// The Qt side on the offscreen platform over the recording media seam: start-up fills the window,
-// the real timer moves playback on, a list that cannot be written is reported in a modal message
-// under which the monitor keeps ticking, and closing the window saves the settings.
+// The Qt side over the recording media seam: start-up fills the window, the real timer moves
+// playback on, a list that cannot be written is reported in a modal message under which the
+// monitor keeps ticking, and closing the window saves the settings.
 TEST(PlayerApp, startsPlaysReportsAndShutsDownThroughTheWindow)
 {
     TemporaryFolder folder;
@@ -30,11 +32,12 @@ TEST(PlayerApp, startsPlaysReportsAndShutsDownThroughTheWindow)
     PlayerApp app(folder.path(), media, EventYield{}, [&] { ++endProgramCalls; });
     ASSERT_TRUE(app.load());
     Form1& form = app.window();
-    EXPECT_EQ(controls(form).Text1->text(), "2");
+    const auto* text1 = form.findChild<QLineEdit*>("Text1");
+    EXPECT_EQ(text1->text(), "2");
     form.show();
     media.setMode("stopped");
     ASSERT_TRUE(QTest::qWaitFor([&] { return media.count("Open ") == 2; }, 20000));
-    EXPECT_EQ(controls(form).Text1->text(), "1");
+    EXPECT_EQ(text1->text(), "1");
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.windowTitle() == "Zuveloplaying"; }, 20000));
 
     QString shown;
@@ -50,13 +53,42 @@ TEST(PlayerApp, startsPlaysReportsAndShutsDownThroughTheWindow)
         }
     });
     watcher.start(20);
-    controls(form).lis->trigger();
+    form.findChild<QAction*>("lis")->trigger();
     EXPECT_TRUE(shown.contains(QString::fromUtf8("再生対象ファイル名リスト"))) << shown.toStdString();
 
     form.close();
     EXPECT_EQ(endProgramCalls, 1);
     EXPECT_EQ(folder.read("muini.dat"), "1,1\r\n");
     EXPECT_EQ(media.commands.back(), "close " + app.state().SoundFile);
+}
+
+// Each yield delivers the events posted so far; a due timer runs only in a full pass of the event
+// loop, which the first yield makes and then one whenever the interval has passed since the last.
+TEST(EventYield, postedEventsRunInEveryYield_timersOnlyInAFullPass)
+{
+    int ticks = 0, posted = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(0);
+    EventYield slow(std::chrono::hours(1));
+    slow();
+    const int firstPass = ticks;
+    EXPECT_GE(firstPass, 1);
+    for (int i = 1; i <= 3; ++i) {
+        QMetaObject::invokeMethod(
+            &timer, [&] { ++posted; }, Qt::QueuedConnection);
+        slow();
+        EXPECT_EQ(posted, i);
+    }
+    EXPECT_EQ(ticks, firstPass) << "the hour has not passed";
+
+    EventYield fast(std::chrono::milliseconds(1));
+    for (int i = 0; i < 3; ++i) {
+        const int before = ticks;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        fast();
+        EXPECT_GT(ticks, before);
+    }
 }
 
 } // namespace zuvelo::testing

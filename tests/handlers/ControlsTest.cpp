@@ -33,8 +33,7 @@ INSTANTIATE_TEST_SUITE_P(Buttons, ButtonTable,
                                            std::pair{"Command3", -1}, std::pair{"Command5", 0}),
                          [](const auto& info) { return std::string(info.param.first); });
 
-// At the ends of the table restart and previous leave a2, which a close right then saves, where
-// the selection wraps it onto the promised track.
+// At the table's ends restart and previous leave a2 (what a close then saves) to be wrapped.
 TEST(TransportButtons, atTheEndsOfTheTable_leaveA2WhereTheSelectionWraps)
 {
     const int n = 10, in = kModeInOrder, rev = kModeReverse;
@@ -74,8 +73,8 @@ TEST(TransportButtons, pauseHoldsTheTrackUntilAButtonResumesIt)
 }
 
 // A mode item, clicked while paused after a restart, ends the pause, shows its mode, stops the
-// track at once, and the ticks after it start from the mode's end: jun from the first track, gya
-// from the last, ra with the replay the restart asked for. The list item touches no track.
+// track, and the ticks after it start from the mode's end: jun from the first track, gya from the
+// last, ra with the replay the restart asked for. The list item touches no track.
 TEST(ModeMenu, eachItemShowsItsModeStopsTheTrackAndStartsFromItsEnd)
 {
     const std::tuple<const char*, int, int, int> rows[] = {

@@ -1,16 +1,31 @@
 #pragma once
 
-#include "Form1Controls.h"
 #include "RecordingMediaControl.h"
 
 #include "handlers/PlayerHandlers.h"
 #include "handlers/TrackSound.h"
+#include "ui/Form1.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
 
 #include <memory>
 
 namespace zuvelo::testing {
 
 using Texts = std::vector<std::string>;
+
+// A control of the window, found by its objectName as a user's tools find it.
+template <typename T = QWidget>
+T* child(const Form1& form, const char* name)
+{
+    return form.findChild<T*>(QString::fromLatin1(name));
+}
 
 // The real window, also keeping what the handlers printed on it.
 class RecordingForm : public Form1 {
@@ -20,7 +35,7 @@ public:
     void setTextSize(int points) override { Form1::setTextSize(points), shown.setSize(points); }
     void print(const std::vector<PrintItem>& items) override { Form1::print(items), shown.print(items); }
 
-    // The printed lines as "top-in-twips points text".
+    // "top-in-twips points text" of each line
     Texts printed() const
     {
         Texts lines;
@@ -30,14 +45,16 @@ public:
     }
 };
 
-// The program's handlers on the real window (not shown) and the recording media seam, wired as
-// the program wires them, with a monitor clock that stands still until a test moves it.
+// The program's handlers on the real window (shown only on request) and the recording media seam,
+// wired as the program wires them, with a monitor clock that stands still until a test moves it.
 struct HandlerRig {
     std::unique_ptr<PlayerState> statePtr = std::make_unique<PlayerState>();
     PlayerState& state = *statePtr;
     RecordingMediaControl media;
     RecordingForm form;
-    Form1Controls c = controls(form);
+    QLineEdit* Text1 = child<QLineEdit>(form, "Text1");
+    QScrollBar* HScroll1 = child<QScrollBar>(form, "HScroll1");
+    QComboBox* Combo1 = child<QComboBox>(form, "Combo1");
     PlayerContext ctx{state, media, form};
     Texts listFailures;
     int endProgramCalls = 0;
@@ -52,9 +69,10 @@ struct HandlerRig {
     }
 
     static std::string device(int n) { return "\"/p/m/t" + std::to_string(n) + ".mp3\""; }
-    std::string text1() const { return c.Text1->text().toStdString(); }
+    std::string text1() const { return Text1->text().toStdString(); }
+    QTimer* timer1() const { return child<QTimer>(form, "Timer1"); }
+    bool show() { return form.show(), QTest::qWaitForWindowExposed(&form); }
 
-    // Clicks the button, or triggers the menu item, of that name.
     void click(const char* name)
     {
         if (auto* button = child<QPushButton>(form, name))

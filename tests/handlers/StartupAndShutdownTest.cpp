@@ -10,7 +10,6 @@
 namespace zuvelo::testing {
 namespace {
 
-// The handlers over a real program folder.
 struct FolderRig : HandlerRig {
     TemporaryFolder folder;
     void load() { formLoad(ctx, folder.path()); }
@@ -37,11 +36,11 @@ TEST(Startup, continuesAfterTheSavedTrackInTheSavedMode)
         const std::string name = tracks ? "/Album/track" + std::to_string(started) + ".wav" : "";
         EXPECT_EQ(rig.media.commands,
                   (Texts{"Open " + rig.device(name), "open " + rig.device(name), "play " + rig.device(name)}));
-        EXPECT_EQ(timer1Interval(rig.form), 100);
+        EXPECT_EQ(rig.timer1()->interval(), 100);
         EXPECT_EQ(rig.form.combo1ListEntry(2), "逆順");
         EXPECT_EQ(rig.form.combo1Text(), combo);
         EXPECT_FALSE(rig.state.a1.isEmpty()) << "Combo1's change handler sets it on the way";
-        EXPECT_EQ(rig.c.HScroll1->maximum(), std::max(tracks, 1));
+        EXPECT_EQ(rig.HScroll1->maximum(), std::max(tracks, 1));
         EXPECT_EQ(rig.text1(), std::to_string(started));
         const Texts shown = {"0 18 " + name, "720 11 全 " + std::to_string(tracks) + " 曲"};
         EXPECT_EQ(rig.form.printed(), tracks ? shown : Texts{"0 18 演奏できるファイルがありません。"});
@@ -49,8 +48,8 @@ TEST(Startup, continuesAfterTheSavedTrackInTheSavedMode)
     }
 }
 
-// The scan yields after every file: monitor ticks run then, find no open device and leave the
-// mode start-up showed; a close then ends start-up before anything is opened.
+// The scan yields after every file: ticks then find no open device and keep the mode shown; a
+// close then ends start-up before anything is opened.
 TEST(Startup, ticksAndACloseDuringTheScan)
 {
     for (const bool close : {false, true}) {
@@ -66,6 +65,7 @@ TEST(Startup, ticksAndACloseDuringTheScan)
         rig.load();
         if (close) {
             EXPECT_EQ(rig.media.commands, (Texts{"stop ", "close "}));
+            EXPECT_FALSE(rig.timer1()->isActive());
             EXPECT_EQ(rig.form.printed(), Texts{"0 18 読み込み中です・・・"});
         } else {
             EXPECT_EQ(rig.media.count("status  mode"), 4);
@@ -75,9 +75,9 @@ TEST(Startup, ticksAndACloseDuringTheScan)
     }
 }
 
-// lis writes every track without touching playback, and closing the window stops and closes the
-// track, writes the settings and ends the program; after it nothing runs. A folder in the way of a file:
-// the list's failure goes to the window, the settings' is one line on stderr; the program goes on.
+// lis writes every track without touching playback; closing the window stops and closes the track,
+// writes the settings and ends the program, and after it nothing runs. A folder in the way of a
+// file: the list's failure goes to the window, the settings' is one line on stderr.
 TEST(ShutdownAndList, filesWrittenOrTheirFailureReported_thenNothingRuns)
 {
     for (const std::string blocked : {"", "list.csv", "muini.dat"}) {
@@ -96,7 +96,6 @@ TEST(ShutdownAndList, filesWrittenOrTheirFailureReported_thenNothingRuns)
         EXPECT_EQ(rig.listFailures.size(), blocked == "list.csv" ? 1u : 0u);
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), blocked == "muini.dat" ? 1 : 0) << err;
         EXPECT_EQ(rig.endProgramCalls, 1);
-        EXPECT_EQ(timer1Interval(rig.form), 0);
         if (blocked.empty()) {
             EXPECT_EQ(rig.folder.read("list.csv"), "1,\"/m/t1.mp3\r\"\r\n2,\"/m/t2.mp3\r\"\r\n3,\"/m/t3.mp3\r\"\r\n");
             EXPECT_EQ(rig.folder.read("muini.dat"), "1,2\r\n");

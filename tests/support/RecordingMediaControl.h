@@ -8,11 +8,10 @@
 
 namespace zuvelo::testing {
 
-// A stand-in for the media layer that records every command and answers as a device would: "Open "
-// or "open " opens the quoted name unless it is one of badDevices or open already, any other
-// command on a name not open fails with kNameNotOpen, "close " closes it. The status follows the
-// commands ("play " playing, "pause " paused, "stop " and "seek " stopped) or setMode(). With
-// forwardTo set, that layer answers instead and this one only records. Single-threaded.
+// A stand-in for the media layer that records every command and answers as devices would: "Open "
+// opens a name (not one of badDevices), a command on a name not open fails with kNameNotOpen, and
+// the status follows "play ", "pause ", "stop " and "seek " or setMode(). With forwardTo set, that
+// layer answers instead and this one only records.
 class RecordingMediaControl : public MediaControl {
 public:
     unsigned long sendString(const char* command, char* reply, unsigned replyCapacity) override;

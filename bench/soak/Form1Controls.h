@@ -7,12 +7,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTimer>
 
 namespace zuvelo {
 
-// The window's controls, found by their objectName as a user's tools find them, for the suites
-// and the soak that drive the real window.
+// The window's controls, found by their objectName as a user's tools find them.
 struct Form1Controls {
     QLineEdit* Text1;
     QScrollBar* HScroll1;
@@ -35,13 +33,6 @@ inline Form1Controls controls(const Form1& form)
             child<QPushButton>(form, "Command5"), child<QComboBox>(form, "Combo1"),
             child<QAction>(form, "ra"),           child<QAction>(form, "jun"),
             child<QAction>(form, "gya"),          child<QAction>(form, "lis")};
-}
-
-// Timer1's interval while it runs, 0 while it is stopped.
-inline int timer1Interval(const Form1& form)
-{
-    const QTimer* timer = child<QTimer>(form, "Timer1");
-    return timer != nullptr && timer->isActive() ? timer->interval() : 0;
 }
 
 } // namespace zuvelo
