@@ -13,7 +13,7 @@ namespace {
 
 // A track that ends is closed and the next opened, shown, rewound and played; a playing one is only
 // reported in the caption. Each tick reads the mode from Combo1 (set without its handler here) and
-// sees a click made while it yields.
+// sees a click made while it yields. With no tracks, the failed query shows the title alone.
 TEST(PlaybackMonitor, aTrackThatEnded_isClosedAndTheNextOpenedShownRewoundAndPlayed)
 {
     HandlerRig rig;
@@ -28,7 +28,6 @@ TEST(PlaybackMonitor, aTrackThatEnded_isClosedAndTheNextOpenedShownRewoundAndPla
     EXPECT_EQ(rig.form.windowTitle(), "Zuvelostopped");
     EXPECT_EQ(rig.form.printed(), (Texts{"0 18 /m/t3.mp3", "720 11 全 5 曲"}));
     EXPECT_EQ(rig.HScroll1->value(), 3);
-    EXPECT_EQ(rig.text1(), "3");
 
     rig.media.clear();
     EXPECT_EQ(rig.tick(), 0);
@@ -43,15 +42,12 @@ TEST(PlaybackMonitor, aTrackThatEnded_isClosedAndTheNextOpenedShownRewoundAndPla
     }
     rig.ctx.yieldToEvents = [&] { rig.click("Command3"); };
     EXPECT_EQ(rig.tick(), 2);
-}
 
-TEST(PlaybackMonitor, withNoTracks_theFailedQueryShowsTheTitleAloneAndNothingIsPassedOver)
-{
-    HandlerRig rig;
-    rig.media.badDevices.insert("\"/p\""); // start-up's open of the folder itself failed
-    rig.playing(0, kModeRandom, 1);
-    EXPECT_EQ(rig.tick() + rig.tick(), 0);
-    EXPECT_EQ(rig.form.windowTitle(), "Zuvelo");
+    HandlerRig empty;
+    empty.media.badDevices.insert("\"/p\""); // start-up's open of the folder itself failed
+    empty.playing(0, kModeRandom, 1);
+    EXPECT_EQ(empty.tick() + empty.tick(), 0);
+    EXPECT_EQ(empty.form.windowTitle(), "Zuvelo");
 }
 
 std::vector<int> openedIn(HandlerRig& rig, int ticks)
