@@ -12,8 +12,8 @@ class ButtonTable : public ::testing::TestWithParam<std::pair<const char*, int>>
 TEST_P(ButtonTable, orderedModes_stopTheTrackAndTheNextTickStartsTheOnePromised)
 {
     const auto [button, step] = GetParam();
-    for (int nmax : {1, 2, 5}) {
-        for (int mode : {kModeInOrder, kModeReverse}) {
+    for (int nmax : {1, 2, 5})
+        for (int mode : {kModeInOrder, kModeReverse})
             for (int c = 1; c <= nmax; ++c) {
                 SCOPED_TRACE(::testing::Message() << "nmax " << nmax << " mode " << mode << " c " << c);
                 HandlerRig rig;
@@ -23,8 +23,6 @@ TEST_P(ButtonTable, orderedModes_stopTheTrackAndTheNextTickStartsTheOnePromised)
                 const int promised = c + (mode == kModeInOrder ? step : -step);
                 EXPECT_EQ(rig.tick(), (promised + nmax - 1) % nmax + 1);
             }
-        }
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, ButtonTable,
@@ -52,7 +50,7 @@ TEST(TransportButtons, pauseHoldsTheTrackUntilAButtonResumesIt)
 {
     const std::pair<const char*, int> buttons[] = {{"Command5", 0}, {"Command1", 3}, {"Command2", 2}, {"Command3", 1}};
     for (const auto& [name, verb] : std::vector<std::pair<std::string, std::string>>{
-             {"a.mp3", "pause "}, {"a.MID", "stop "}, {"a.midi", "stop "}, {"Xmid", "stop "}, {"midi.wav", "pause "}}) {
+             {"a.mp3", "pause "}, {"a.MID", "stop "}, {"a.midi", "stop "}, {"Xmid", "stop "}, {"midi.wav", "pause "}})
         for (const auto& [button, started] : buttons) {
             SCOPED_TRACE(name + " then " + button);
             HandlerRig rig;
@@ -68,7 +66,6 @@ TEST(TransportButtons, pauseHoldsTheTrackUntilAButtonResumesIt)
             EXPECT_EQ(rig.media.commands, Texts(resumed.begin(), resumed.end() - (started ? 0 : 1)));
             EXPECT_EQ(rig.tick(), started);
         }
-    }
 }
 
 // A mode item, clicked while paused after a restart, ends the pause, shows its mode, stops the

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -27,7 +26,8 @@ T* child(const Form1& form, const char* name)
     return form.findChild<T*>(QString::fromLatin1(name));
 }
 
-// The real window, also keeping what the handlers printed on it.
+// The real window, also keeping what the handlers printed on it: printed() gives each line as
+// "top-in-twips points text".
 class RecordingForm : public Form1 {
 public:
     TextArea shown;
@@ -35,7 +35,6 @@ public:
     void setTextSize(int points) override { Form1::setTextSize(points), shown.setSize(points); }
     void print(const std::vector<PrintItem>& items) override { Form1::print(items), shown.print(items); }
 
-    // "top-in-twips points text" of each line
     Texts printed() const
     {
         Texts lines;
@@ -70,7 +69,6 @@ struct HandlerRig {
 
     static std::string device(int n) { return "\"/p/m/t" + std::to_string(n) + ".mp3\""; }
     std::string text1() const { return Text1->text().toStdString(); }
-    QTimer* timer1() const { return child<QTimer>(form, "Timer1"); }
     bool show() { return form.show(), QTest::qWaitForWindowExposed(&form); }
 
     void click(const char* name)

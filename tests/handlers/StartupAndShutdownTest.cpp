@@ -3,6 +3,8 @@
 
 #include "handlers/Startup.h"
 
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,8 +23,9 @@ struct FolderRig : HandlerRig {
 TEST(Startup, continuesAfterTheSavedTrackInTheSavedMode)
 {
     const std::tuple<int, const char*, int, const char*> rows[] = {
-        {7, "1,5\r\n", 6, "順番"}, {7, "2,5\r\n", 4, "逆順"}, {7, "1,7\r\n", 1, "順番"}, {7, "2,40\r\n", 6, "逆順"},
-        {7, "5,3\r\n", 2, "逆順"}, {7, "", 0, "ランダム"},    {1, "1,\r\n", 1, "順番"},  {0, "", 0, "ランダム"}};
+        {7, "1,5\r\n", 6, "順番"},  {7, "2,5\r\n", 4, "逆順"}, {7, "1,7\r\n", 1, "順番"},
+        {7, "2,40\r\n", 6, "逆順"}, {7, "5,3\r\n", 2, "逆順"}, {7, "", 0, "ランダム"},
+        {1, "1,\r\n", 1, "順番"},   {0, "", 0, "ランダム"},    {120, "1,110\r\n", 111, "順番"}};
     for (const auto& [tracks, settings, start, combo] : rows) {
         SCOPED_TRACE(std::to_string(tracks) + " tracks, " + settings);
         FolderRig rig;
@@ -38,7 +41,7 @@ TEST(Startup, continuesAfterTheSavedTrackInTheSavedMode)
         const std::string name = tracks ? "/Album/track" + std::to_string(started) + ".wav" : "";
         EXPECT_EQ(rig.media.commands,
                   (Texts{"Open " + rig.device(name), "open " + rig.device(name), "play " + rig.device(name)}));
-        EXPECT_EQ(rig.timer1()->interval(), 100);
+        EXPECT_EQ(child<QTimer>(rig.form, "Timer1")->interval(), 100);
         EXPECT_EQ(rig.form.combo1Text(), combo);
         EXPECT_FALSE(rig.state.a1.isEmpty()) << "Combo1's change handler sets it on the way";
         EXPECT_EQ(rig.HScroll1->maximum(), std::max(tracks, 1));
@@ -57,7 +60,7 @@ TEST(Startup, aCloseDuringTheScan)
     rig.ctx.yieldToEvents = [&] { rig.handlers.formUnload(); };
     rig.load();
     EXPECT_EQ(rig.media.commands, (Texts{"stop ", "close "}));
-    EXPECT_FALSE(rig.timer1()->isActive());
+    EXPECT_FALSE(child<QTimer>(rig.form, "Timer1")->isActive());
     EXPECT_EQ(rig.form.printed(), Texts{"0 18 読み込み中です・・・"});
 }
 

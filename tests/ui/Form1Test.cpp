@@ -8,9 +8,9 @@
 namespace zuvelo::testing {
 namespace {
 
-// Keys to the focused scroll bar: Right and Page Down raise the track number, Left and Page Up
-// lower it, within 1 to nmax. Text typed into Text1 gives way to the track number; a mode name
-// typed or chosen in Combo1 sets the mode, a part of one (nothing completes it) does not.
+// Keys to the scroll bar, reached with Tab: Right and Page Down raise the track number, Left and
+// Page Up lower it, within 1 to nmax. Text typed into Text1 gives way to the track number; a mode
+// name typed or chosen in Combo1 sets the mode, a part of one (nothing completes it) does not.
 TEST(Form1, keysAndTypingReachTheHandlers)
 {
     HandlerRig rig;
@@ -21,7 +21,8 @@ TEST(Form1, keysAndTypingReachTheHandlers)
     EXPECT_EQ(rig.text1(), "2");
 
     rig.form.activateWindow();
-    rig.HScroll1->setFocus();
+    child(rig.form, "Command5")->setFocus();
+    QTest::keyClick(rig.form.windowHandle(), Qt::Key_Tab); // the tab order leads on to the bar
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig.HScroll1->hasFocus(); }));
     const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Left, 1},     {Qt::Key_PageUp, 1}, {Qt::Key_Right, 2},
                                             {Qt::Key_PageDown, 3}, {Qt::Key_Right, 3},  {Qt::Key_PageUp, 2}};
@@ -38,6 +39,8 @@ TEST(Form1, keysAndTypingReachTheHandlers)
         QCoreApplication::sendEvent(rig.Combo1->lineEdit(), &press);
         EXPECT_EQ(rig.state.a1.value(), mode) << rig.Combo1->currentText().toStdString();
     }
+    QTest::keyClick(rig.Combo1->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(rig.Combo1->count(), 3) << "Enter adds nothing to the list";
     rig.Combo1->setCurrentIndex(kModeRandom);
     EXPECT_EQ(rig.state.a1.value(), kModeRandom);
 }
