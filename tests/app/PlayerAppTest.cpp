@@ -1,111 +1,90 @@
-#include "Form1Controls.h"
-#include "HandlerRig.h"
+#include "RecordingMediaControl.h"
 #include "TemporaryFolder.h"
 
-#include "app/PlayerApp.h"
 #include "app/EventYield.h"
+#include "app/PlayerApp.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <thread>
 
 namespace zuvelo::testing {
-namespace {
 
-// Two tracks in one album, in-order mode, track 1 saved: start-up starts track 2.
-struct AppRig {
-    TemporaryFolder folder;
-    ReactiveMedia media;
-    std::unique_ptr<PlayerApp> app;
-    int endProgramCalls = 0;
-
-    AppRig()
-    {
-        folder.write("Album/a.mp3");
-        folder.write("Album/b.mp3");
-        folder.write("muini.dat", "1,1\r\n");
-        // Ending the test's event loop would end every later one too: only count the request.
-        app = std::make_unique<PlayerApp>(folder.path(), media, EventYield{}, [this] { ++endProgramCalls; });
-    }
-    int opens() const
-    {
-        int n = 0;
-        for (const auto& command : media.commands())
-            n += command.starts_with("Open ");
-        return n;
-    }
-};
-
-TEST(PlayerApp, loadsIntoTheWindowAndTheRealTimerMovesPlaybackOn)
+// The Qt side over the recording media seam: start-up fills the window, the real timer moves
+// playback on, a list that cannot be written is reported in a modal message under which the
+// monitor keeps ticking, and closing the window saves the settings.
+TEST(PlayerApp, startsPlaysReportsAndShutsDownThroughTheWindow)
 {
-    AppRig rig;
-    ASSERT_TRUE(rig.app->load());
-    Form1& form = rig.app->window();
-    EXPECT_EQ(rig.app->state().a2.value(), 2);
-    EXPECT_EQ(controls(form).Text1->text(), "2");
-    EXPECT_EQ(controls(form).HScroll1->value(), 2);
-    EXPECT_EQ(controls(form).HScroll1->maximum(), 2);
-    EXPECT_EQ(timer1Interval(form), 100);
+    TemporaryFolder folder;
+    folder.write("Album/a.mp3");
+    folder.write("Album/b.mp3");
+    folder.write("list.csv/blocked");
+    folder.write("muini.dat", "1,1\r\n");
+    RecordingMediaControl media;
+    int endProgramCalls = 0; // ending the test's event loop would end every later one too
+    PlayerApp app(folder.path(), media, EventYield{}, [&] { ++endProgramCalls; });
+    ASSERT_TRUE(app.load());
+    Form1& form = app.window();
     form.show();
-
-    // The track ends: a coming tick of Timer1 starts the next one, track 1.
-    rig.media.setMode("stopped");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.opens() == 2; }, 20000));
-    EXPECT_EQ(rig.app->state().a2.value(), 1);
-    EXPECT_EQ(controls(form).Text1->text(), "1");
+    media.setMode("stopped");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return media.count("Open ") == 2; }, 20000));
+    EXPECT_EQ(form.findChild<QLineEdit*>("Text1")->text(), "1");
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.windowTitle() == "Zuveloplaying"; }, 20000));
 
-    form.close();
-    EXPECT_EQ(rig.endProgramCalls, 1);
-    EXPECT_EQ(rig.folder.read("muini.dat"), "1,1\r\n");
-    EXPECT_EQ(rig.media.commands().back(), "close " + rig.app->state().SoundFile);
-}
-
-TEST(PlayerApp, aListThatCannotBeWrittenShowsAMessageWhilePlaybackGoesOn)
-{
-    AppRig rig;
-    ASSERT_TRUE(rig.app->load());
-    std::filesystem::create_directories(rig.folder.path() + "/list.csv/blocked");
-    rig.app->window().show();
-
     QString shown;
-    int statusQueriesWhileShown = 0;
+    int ticksBefore = -1;
     QTimer watcher;
-    watcher.setInterval(20);
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        QMessageBox* box = nullptr;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* found = qobject_cast<QMessageBox*>(widget); found && found->isVisible())
-                box = found;
-        if (!box)
-            return;
-        shown = box->text();
-        // Keep the box up until the monitor has ticked under it a few times.
-        int queries = 0;
-        for (const auto& command : rig.media.commands())
-            queries += RecordingMediaControl::isStatusQuery(command);
-        if (statusQueriesWhileShown == 0)
-            statusQueriesWhileShown = -queries;
-        else if (queries + statusQueriesWhileShown >= 3) {
-            statusQueriesWhileShown = queries + statusQueriesWhileShown;
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && ticksBefore < 0)
+            ticksBefore = media.count("status "), shown = box->text();
+        else if (box && media.count("status ") >= ticksBefore + 3)
             box->accept();
-        }
     });
-    watcher.start();
-    controls(rig.app->window()).lis->trigger();
-    watcher.stop();
-
+    watcher.start(20);
+    form.findChild<QAction*>("lis")->trigger();
     EXPECT_TRUE(shown.contains(QString::fromUtf8("再生対象ファイル名リスト"))) << shown.toStdString();
-    EXPECT_GE(statusQueriesWhileShown, 3);
-    rig.app->window().close();
+
+    form.close();
+    EXPECT_EQ(endProgramCalls, 1);
+    EXPECT_EQ(folder.read("muini.dat"), "1,1\r\n");
+    EXPECT_EQ(media.commands.back(), "close " + app.state().SoundFile);
 }
 
-} // namespace
+// Each yield delivers the events posted so far; a due timer runs only in a full pass of the event
+// loop, which the first yield makes and then one whenever the interval has passed since the last.
+TEST(EventYield, postedEventsRunInEveryYield_timersOnlyInAFullPass)
+{
+    int ticks = 0, posted = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(0);
+    EventYield slow(std::chrono::hours(1));
+    slow();
+    const int firstPass = ticks;
+    EXPECT_GE(firstPass, 1);
+    for (int i = 1; i <= 3; ++i) {
+        QMetaObject::invokeMethod(
+            &timer, [&] { ++posted; }, Qt::QueuedConnection);
+        slow();
+        EXPECT_EQ(posted, i);
+    }
+    EXPECT_EQ(ticks, firstPass) << "the hour has not passed";
+
+    EventYield fast(std::chrono::milliseconds(1));
+    for (int i = 0; i < 3; ++i) {
+        const int before = ticks;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        fast();
+        EXPECT_GT(ticks, before);
+    }
+}
+
 } // namespace zuvelo::testing

@@ -1,99 +1,111 @@
 #pragma once
 
-#include "FakeForm.h"
 #include "RecordingMediaControl.h"
 
 #include "handlers/PlayerHandlers.h"
-#include "handlers/PlayerContext.h"
 #include "handlers/TrackSound.h"
+#include "ui/Form1.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace zuvelo::testing {
 
-// A media stand-in whose status follows the commands, as a device's would: "play " makes it
-// "playing", "pause " "paused", "stop ", "Open " and "seek " "stopped".
-class ReactiveMedia : public RecordingMediaControl {
+using Texts = std::vector<std::string>;
+
+// A control of the window, found by its objectName as a user's tools find it.
+template <typename T = QWidget>
+T* child(const Form1& form, const char* name)
+{
+    return form.findChild<T*>(QString::fromLatin1(name));
+}
+
+// The real window, also keeping what the handlers printed on it: printed() gives each line as
+// "top-in-twips points text".
+class RecordingForm : public Form1 {
 public:
-    unsigned long sendString(const char* command, char* reply, unsigned replyCapacity) override
+    TextArea shown;
+    void clearTextArea() override { Form1::clearTextArea(), shown.clear(); }
+    void setTextSize(int points) override { Form1::setTextSize(points), shown.setSize(points); }
+    void print(const std::vector<PrintItem>& items) override { Form1::print(items), shown.print(items); }
+
+    Texts printed() const
     {
-        const unsigned long result = RecordingMediaControl::sendString(command, reply, replyCapacity);
-        const std::string text = command;
-        if (result == 0) {
-            if (text.starts_with("play "))
-                setMode("playing");
-            else if (text.starts_with("pause "))
-                setMode("paused");
-            else if (text.starts_with("stop ") || text.starts_with("Open ") || text.starts_with("seek "))
-                setMode("stopped");
-        }
-        return result;
+        Texts lines;
+        for (const auto& line : shown.lines())
+            lines.push_back(std::to_string(line.topTwips) + " " + std::to_string(line.points) + " " + line.text);
+        return lines;
     }
 };
 
-// The program's handlers on a fake window and a recording media seam: everything a handler test
-// needs, wired as the real program wires it.
+// The program's handlers on the real window (shown only on request) and the recording media seam,
+// wired as the program wires them, with a monitor clock that stands still until a test moves it.
 struct HandlerRig {
     std::unique_ptr<PlayerState> statePtr = std::make_unique<PlayerState>();
     PlayerState& state = *statePtr;
-    ReactiveMedia media;
-    FakeForm form;
-    PlayerContext ctx{state, media, form, {}};
-    std::vector<std::string> listFailures;
+    RecordingMediaControl media;
+    RecordingForm form;
+    QLineEdit* Text1 = child<QLineEdit>(form, "Text1");
+    QScrollBar* HScroll1 = child<QScrollBar>(form, "HScroll1");
+    QComboBox* Combo1 = child<QComboBox>(form, "Combo1");
+    PlayerContext ctx{state, media, form};
+    Texts listFailures;
     int endProgramCalls = 0;
     PlayerHandlers handlers{ctx, [this](const std::string& why) { listFailures.push_back(why); },
                             [this] { ++endProgramCalls; }};
-
-    // The monitor's clock: it stands still until a test moves it.
     PlayerContext::Clock::time_point clock{};
 
     HandlerRig()
     {
-        form.events = &handlers;
+        form.setEvents(&handlers);
         ctx.now = [this] { return clock; };
     }
 
-    // The device name of track n in the library that playing() sets up.
     static std::string device(int n) { return "\"/p/m/t" + std::to_string(n) + ".mp3\""; }
+    std::string text1() const { return Text1->text().toStdString(); }
+    bool show() { return form.show(), QTest::qWaitForWindowExposed(&form); }
 
-    // As start-up leaves things: tracks "/m/t1.mp3" .. "/m/t<nmax>.mp3" in "/p", the mode names
-    // in Combo1 showing mode, and track `track` open and playing.
+    void click(const char* name)
+    {
+        if (auto* button = child<QPushButton>(form, name))
+            button->click();
+        else
+            child<QAction>(form, name)->trigger();
+    }
+
+    // As start-up leaves things: tracks "/m/t1.mp3" .. in "/p" (names a test set stay), the mode
+    // names in Combo1 showing mode, and track `track` shown, open and playing.
     void playing(int nmax, int mode, int track)
     {
         state.Pare = "/p";
-        for (int i = 1; i <= nmax; ++i)
-            state.FileList[static_cast<std::size_t>(i)] = "/m/t" + std::to_string(i) + ".mp3";
+        for (std::size_t i = 1; i <= std::size_t(nmax); ++i)
+            if (state.FileList[i].empty())
+                state.FileList[i] = "/m/t" + std::to_string(i) + ".mp3";
         state.nmax = nmax;
         state.ModeName = {"ランダム", "順番", "逆順"};
-        form.combo1List = {"ランダム", "順番", "逆順"};
-        form.combo1 = state.ModeName[static_cast<std::size_t>(mode)];
-        state.a1 = mode;
-        state.a2 = track;
-        state.a3 = track;
+        for (int i = 0; i < 3; ++i)
+            form.setCombo1ListEntry(i, state.ModeName[std::size_t(i)]);
+        form.setCombo1Text(state.ModeName[std::size_t(mode)]);
+        form.setHScroll1Value(track);
+        state.a2 = state.a3 = track;
         state.SoundFile = soundFileOf(state);
-        form.hScrollMinimum = 1;
-        form.hScrollMaximum = nmax;
-        form.hScrollValue = track;
-        form.text1 = std::to_string(track);
+        media.sendString(("Open " + state.SoundFile).c_str(), nullptr, 0);
         media.setMode("playing");
-        media.clearCalls();
+        media.clear();
     }
 
-    // Runs one monitor tick and returns the number of the track it opened, or 0 if it opened none.
+    // Runs one monitor tick; returns the number of the track it opened, or 0.
     int tick()
     {
-        const std::size_t before = media.calls().size();
+        const int opens = media.count("Open ");
         handlers.timer1Timer();
-        int opened = 0;
-        for (std::size_t i = before; i < media.calls().size(); ++i) {
-            const std::string& command = media.calls()[i].command;
-            const std::string prefix = "Open \"" + state.Pare + "/m/t";
-            if (command.starts_with(prefix))
-                opened = std::stoi(command.substr(prefix.size()));
-        }
-        return opened;
+        return media.count("Open ") > opens ? int(state.a2.value()) : 0;
     }
 };
 

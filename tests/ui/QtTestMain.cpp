@@ -1,13 +1,10 @@
-// GoogleTest's main for suites that need a QApplication: the window tests run on Qt's offscreen
-// platform unless the environment chose another.
+// GoogleTest's main with a QApplication, on Qt's offscreen platform unless told otherwise.
 #include <QApplication>
 
 #include <gtest/gtest.h>
 
 #if defined(__SANITIZE_THREAD__)
-// Qt is not built with ThreadSanitizer, and its worker threads (image conversion, parallel fills)
-// synchronise in ways the sanitizer cannot see. Under -fsanitize=thread it looks only at accesses
-// made by code built with it: ours.
+// Qt's own threads synchronise in ways ThreadSanitizer cannot see: it looks at our code only.
 extern "C" const char* __tsan_default_options()
 {
     return "ignore_noninstrumented_modules=1";
