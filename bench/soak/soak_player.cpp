@@ -6,7 +6,6 @@
 // Usage: zuvelo_soak_player FOLDER [CHANGES [BASELINE [SEED]]]
 //   FOLDER: a program folder whose subfolders hold the tracks; CHANGES: 2000; BASELINE: 100.
 // Run it on Qt's offscreen platform; SDL_AUDIODRIVER chooses the sound output as for the program.
-#include "Form1Controls.h"
 #include "app/MciMediaControl.h"
 #include "app/PlayerApp.h"
 #include "app/EventYield.h"
@@ -14,7 +13,11 @@
 #include "mci/mci.h"
 #include "ui/Form1.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <array>
@@ -93,7 +96,9 @@ int main(int argc, char** argv)
         return 1;
     zuvelo::Form1& form = player.window();
     form.show();
-    const zuvelo::Form1Controls c = controls(form);
+    // The controls found by their objectName, as a user's tools find them.
+    const auto click = [&](const char* button) { form.findChild<QPushButton*>(button)->click(); };
+    auto* scrollBar = form.findChild<QScrollBar*>("HScroll1");
 
     Figures baseline, end;
     long actions = 0;
@@ -117,28 +122,28 @@ int main(int argc, char** argv)
         }
         ++actions;
         if (paused) { // never leave it paused for long: play resumes it
-            c.Command5->click();
+            click("Command5");
             paused = false;
         } else if (const int roll = static_cast<int>(random() % 100); roll < 30) {
             // nothing: let the track end by itself
         } else if (roll < 50) {
-            c.Command1->click(); // next
+            click("Command1"); // next
         } else if (roll < 58) {
-            c.Command3->click(); // previous
+            click("Command3"); // previous
         } else if (roll < 66) {
-            c.Command2->click(); // restart
+            click("Command2"); // restart
         } else if (roll < 74) {
-            c.Command4->click(); // pause
+            click("Command4"); // pause
             paused = true;
         } else if (roll < 78) {
-            c.Command5->click(); // play
+            click("Command5"); // play
         } else if (roll < 86) {
-            std::array<QAction*, 3>{c.ra, c.jun, c.gya}[random() % 3]->trigger();
+            form.findChild<QAction*>(std::array{"ra", "jun", "gya"}[random() % 3])->trigger();
         } else if (roll < 93) {
-            c.Combo1->setCurrentIndex(static_cast<int>(random() % 3));
+            form.findChild<QComboBox*>("Combo1")->setCurrentIndex(static_cast<int>(random() % 3));
         } else {
-            c.HScroll1->setValue(
-                1 + static_cast<int>(random() % static_cast<unsigned>(std::max(c.HScroll1->maximum(), 1))));
+            scrollBar->setValue(
+                1 + static_cast<int>(random() % static_cast<unsigned>(std::max(scrollBar->maximum(), 1))));
         }
         clicker.setInterval(60 + static_cast<int>(random() % 200));
     });

@@ -2,18 +2,17 @@
 
 #include <chrono>
 #include <cstring>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
-#include <csignal>
-#include <functional>
-#include <string>
-#include <sys/types.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace zuvelo::testing {
