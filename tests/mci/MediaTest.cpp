@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <malloc.h>
 #include <numeric>
 #include <random>
 #include <thread>
@@ -237,6 +238,20 @@ TEST_F(Media, withoutASoundDevice_theOutputFallsBackToTheDummyDriver)
     // --warm-output opens the output before the file: it records though the file is not there.
     const int warm = std::system((disk + m_folder / "warm.raw " MCIPLAY " --warm-output none" + said).c_str());
     EXPECT_TRUE(warm != 0 && fs::exists(m_folder / "warm.raw"));
+}
+
+// A device gives back all it took when it is closed: over a day of tracks the memory of each would
+// add up. Counted on the heap of the thread that opens and closes.
+TEST_F(Media, openAndCloseKeepNoMemory)
+{
+    const std::string device = "\"" + encode("sweep.mp3", 0.3) + "\"";
+    const auto cycles = [&](int n) {
+        for (int i = 0; i < n; ++i)
+            EXPECT_EQ(send("open " + device) + send("close " + device), 0u);
+        return mallinfo2().uordblks;
+    };
+    const std::size_t settled = cycles(20);
+    EXPECT_LT(double(cycles(200)) - double(settled), 1 << 20) << "bytes kept by 200 devices";
 }
 
 // What open refuses, leaving nothing open; then one device through a script: each row a command ("@"
