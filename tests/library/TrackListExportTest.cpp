@@ -15,19 +15,11 @@ TEST(TrackListExport, writesOneLinePerTrack)
     pare.write("list.csv", "an earlier, longer list");
     PlayerState state;
     state.Pare = pare.path();
-    const char* names[] = {"/Jazz/so what.mp3",
-                           "/\xE6\xBC\x94/caf\xE9 \"live\",x.wav",
-                           "/c",
-                           "/d",
-                           "/e",
-                           "/f",
-                           "/g",
-                           "/h",
-                           "/i",
-                           "/j",
-                           "/k",
-                           "/beyond nmax"};
-    std::copy(std::begin(names), std::end(names), state.FileList.begin() + 1);
+    std::vector<std::string> names = {"", "/Jazz/so what.mp3", "/\xE6\xBC\x94/caf\xE9 \"live\",x.wav"};
+    for (char c = 'c'; c <= 'k'; ++c) // two-digit numbers from track 10
+        names.push_back(std::string("/") + c);
+    names.push_back("/beyond nmax");
+    state.FileList = names;
     state.nmax = 11;
     EXPECT_EQ(writeTrackList(state), std::nullopt);
     EXPECT_EQ(pare.read("list.csv"),
