@@ -32,6 +32,19 @@ std::vector<std::string> ownLines(const std::string& output)
     return lines;
 }
 
+// Starts program on the disk driver, recording into work/"name.raw" and logging to work/"name.log",
+// and once it sounds ends it as a desktop session does; it must exit in order.
+void playThenEnd(const std::string& program, const TemporaryFolder& work, const std::string& name)
+{
+    ProgramRun player(program, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + (work / (name + ".raw"))},
+                      work / (name + ".log"));
+    Recording heard(work / (name + ".raw"));
+    ASSERT_TRUE(eventually([&] { return heard.hasSound() || !player.running(); })) << work.read(name + ".log");
+    player.signal(SIGTERM);
+    ASSERT_TRUE(player.waitForExit());
+    EXPECT_EQ(player.exitCode(), 0) << work.read(name + ".log");
+}
+
 TEST(Desktop, theInstalledFolderCopiedAmongMusicStartsFromItsDesktopEntryAndDirectly)
 {
     TemporaryFolder work;
@@ -85,13 +98,7 @@ TEST(Desktop, theInstalledFolderCopiedAmongMusicStartsFromItsDesktopEntryAndDire
 
     // Started directly: one line at start names the output's driver and the folder's own soundfont.
     fs::remove(work / (music + "/muini.dat"));
-    ProgramRun player(program, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + (work / "direct.raw")},
-                      work / "direct.log");
-    Recording direct(work / "direct.raw");
-    ASSERT_TRUE(eventually([&] { return direct.hasSound() || !player.running(); })) << work.read("direct.log");
-    player.signal(SIGTERM);
-    ASSERT_TRUE(player.waitForExit());
-    EXPECT_EQ(player.exitCode(), 0);
+    playThenEnd(program, work, "direct");
     EXPECT_EQ(work.read(music + "/muini.dat"), "0,1\r\n");
     const std::vector<std::string> said = ownLines(work.read("direct.log"));
     ASSERT_EQ(said.size(), 1u) << work.read("direct.log");
@@ -109,13 +116,7 @@ TEST(Desktop, theStagedFolderPlaysItsDemoLibrary)
         suffixes.insert(entry.path().extension().string());
     ASSERT_EQ(suffixes, (std::multiset<std::string>{".mid", ".midi", ".mp2", ".mp3", ".wav", ".wma"}));
     folder.write("muini.dat", "1,6\r\n"); // in order after the last: the first follows
-    ProgramRun player(folder / "zuvelo", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + (folder / "audio.raw")},
-                      folder / "log");
-    Recording heard(folder / "audio.raw");
-    ASSERT_TRUE(eventually([&] { return heard.hasSound() || !player.running(); })) << folder.read("log");
-    player.signal(SIGTERM);
-    ASSERT_TRUE(player.waitForExit());
-    EXPECT_EQ(player.exitCode(), 0);
+    playThenEnd(folder / "zuvelo", folder, "staged");
     EXPECT_EQ(folder.read("muini.dat"), "1,1\r\n") << "the piece playing at close, not one after a failure";
 }
 

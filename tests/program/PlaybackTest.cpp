@@ -23,9 +23,9 @@ TEST(Playback, inOrderEveryFormatPlaysInTurnAndEveryDamagedTrackIsPassedOver)
                                                  {"mid", MediaCorpus::midiPitch(1318.5)},
                                                  {"midi", MediaCorpus::midiPitch(2093)}};
     // Good tracks whose names the command strings must carry intact.
-    const std::map<std::string, std::string> oddName = {
-        {"wav", " with \"quotes\" inside."}, {"wma", "x\" mode."}, {"mp3", "\xff\xfe not utf-8 \xe9."},
-        {"mp2", "  blanks  ."}, {"mid", " seek to start play."}, {"midi", "new\nline."}};
+    const std::map<std::string, std::string> oddName = {{"wav", " with \"quotes\" inside."}, {"wma", "x\" mode."},
+                                                        {"mp3", "\xff\xfe not utf-8 \xe9."}, {"mp2", "  blanks  ."},
+                                                        {"mid", " seek to start play."},     {"midi", "new\nline."}};
     // Numbered names fix the scan order: per format a good track, then damaged, vanishing ones.
     int track = 0;
     std::vector<std::string> vanishing;
@@ -35,7 +35,8 @@ TEST(Playback, inOrderEveryFormatPlaysInTurnAndEveryDamagedTrackIsPassedOver)
             return folder / ("Mixed/" + std::to_string(++track) + "-" + role + "." + format);
         };
         const bool last = format == kFormats.back(); // still playing when the program is closed
-        folder.tone("Mixed/" + std::to_string(++track) + oddName.at(format) + format, pitch.at(format), last ? 60 : 0.8);
+        folder.tone("Mixed/" + std::to_string(++track) + oddName.at(format) + format, pitch.at(format),
+                    last ? 60 : 0.8);
         expected.push_back(pitch.at(format));
         const Bytes quiet = MediaCorpus::silence(format, 0.3, scratch.path());
         const unsigned seed = unsigned(track);

@@ -10,9 +10,7 @@ unsigned long RecordingMediaControl::sendString(const char* command, char* reply
     const std::string text = command, verb = text.substr(0, text.find(' ')), rest = text.substr(verb.size() + 1);
     const std::string device = rest.substr(0, rest.starts_with('"') ? rest.find('"', 1) + 1 : rest.find(' '));
     unsigned long result = 0;
-    if (forwardTo != nullptr)
-        result = forwardTo->sendString(command, reply, replyCapacity);
-    else if (verb == "Open" || verb == "open")
+    if (verb == "Open" || verb == "open")
         result = badDevices.contains(device) ? 275 : m_open.insert(device).second ? 0 : 265; // not found, open already
     else if (!m_open.contains(device))
         result = MediaError::kNameNotOpen;
@@ -23,7 +21,6 @@ unsigned long RecordingMediaControl::sendString(const char* command, char* reply
     else
         m_mode = verb == "play" ? "playing" : verb == "pause" ? "paused" : "stopped";
     commands.push_back(text);
-    results.push_back(result);
     largestReplyCapacity = std::max(largestReplyCapacity, replyCapacity);
     return result;
 }

@@ -10,20 +10,17 @@ namespace zuvelo::testing {
 
 // A stand-in for the media layer that records every command and answers as devices would: "Open "
 // opens a name (not one of badDevices), a command on a name not open fails with kNameNotOpen, and
-// the status follows "play ", "pause ", "stop " and "seek " or setMode(). With forwardTo set, that
-// layer answers instead and this one only records.
+// the status follows "play ", "pause ", "stop " and "seek " or setMode().
 class RecordingMediaControl : public MediaControl {
 public:
     unsigned long sendString(const char* command, char* reply, unsigned replyCapacity) override;
     void setMode(std::string mode) { m_mode = std::move(mode); }
     int count(const std::string& prefix) const; // of the commands that begin with prefix
-    void clear() { commands.clear(), results.clear(); }
+    void clear() { commands.clear(); }
 
-    std::vector<std::string> commands; // every command sent, with what it returned
-    std::vector<unsigned long> results;
+    std::vector<std::string> commands; // every command sent
     unsigned largestReplyCapacity = 0;
     std::set<std::string> badDevices;
-    MediaControl* forwardTo = nullptr;
 
 private:
     std::set<std::string> m_open;
