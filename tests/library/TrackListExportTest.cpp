@@ -8,8 +8,10 @@ using namespace zuvelo;
 using zuvelo::testing::TemporaryFolder;
 
 // One line per track 1..nmax: the number, a comma, the name in quotes with a CR before the closing
-// quote, CR LF; names byte for byte. An earlier list is replaced whole.
-TEST(TrackListExport, writesOneLinePerTrack)
+// quote, CR LF; names byte for byte. An earlier list is replaced whole; a count beyond the table
+// writes what the table holds; a list that cannot be written is reported by its name, and leaves
+// nothing behind.
+TEST(TrackListExport, writesOneLinePerTrackOrReportsFailure)
 {
     TemporaryFolder pare;
     pare.write("list.csv", "an earlier, longer list");
@@ -21,28 +23,20 @@ TEST(TrackListExport, writesOneLinePerTrack)
     names.push_back("/beyond nmax");
     state.FileList = names;
     state.nmax = 11;
+    const std::string eleven = "1,\"/Jazz/so what.mp3\r\"\r\n2,\"/\xE6\xBC\x94/caf\xE9 \"live\",x.wav\r\"\r\n"
+                               "3,\"/c\r\"\r\n4,\"/d\r\"\r\n5,\"/e\r\"\r\n6,\"/f\r\"\r\n7,\"/g\r\"\r\n"
+                               "8,\"/h\r\"\r\n9,\"/i\r\"\r\n10,\"/j\r\"\r\n11,\"/k\r\"\r\n";
     EXPECT_EQ(writeTrackList(state), std::nullopt);
-    EXPECT_EQ(pare.read("list.csv"),
-              "1,\"/Jazz/so what.mp3\r\"\r\n2,\"/\xE6\xBC\x94/caf\xE9 \"live\",x.wav\r\"\r\n3,\"/c\r\"\r\n"
-              "4,\"/d\r\"\r\n5,\"/e\r\"\r\n6,\"/f\r\"\r\n7,\"/g\r\"\r\n8,\"/h\r\"\r\n9,\"/i\r\"\r\n10,\"/j\r\"\r\n"
-              "11,\"/k\r\"\r\n");
+    EXPECT_EQ(pare.read("list.csv"), eleven);
+    state.nmax = 20;
+    EXPECT_EQ(writeTrackList(state), std::nullopt);
+    EXPECT_EQ(pare.read("list.csv"), eleven + "12,\"/beyond nmax\r\"\r\n");
     state.nmax.clear(); // no tracks: an empty list
     EXPECT_TRUE(!writeTrackList(state) && pare.read("list.csv").empty());
-}
 
-// A count beyond the table writes what the table holds; a list that cannot be written is reported
-// by its name, and leaves nothing behind.
-TEST(TrackListExport, neverReadsBeyondTheTableAndReportsFailure)
-{
-    TemporaryFolder pare;
-    PlayerState state;
-    state.Pare = pare.path();
-    state.FileList = std::vector<std::string>{"", "/a/1.mp3", "/b/2.mp3"};
-    state.nmax = 5;
-    EXPECT_EQ(writeTrackList(state), std::nullopt);
-    EXPECT_EQ(pare.read("list.csv"), "1,\"/a/1.mp3\r\"\r\n2,\"/b/2.mp3\r\"\r\n");
     std::filesystem::remove(pare / "list.csv");
     pare.makeFolder("list.csv");
+    state.nmax = 2;
     EXPECT_NE(writeTrackList(state).value_or("").find("list.csv"), std::string::npos);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(pare.path()), {}), 1);
 }

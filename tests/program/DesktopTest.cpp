@@ -4,7 +4,6 @@
 #include "ProgramFolder.h"
 
 #include <set>
-#include <sstream>
 
 namespace zuvelo::testing {
 namespace {
@@ -17,19 +16,6 @@ std::string quoted(const std::string& text)
     for (char c : text)
         q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
-}
-
-// The lines our own code wrote, leaving out what Qt and SDL say about their platforms and the
-// line about media keys, which depends on whether the machine runs a session bus.
-std::vector<std::string> ownLines(const std::string& output)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(output);
-    for (std::string line; std::getline(in, line);)
-        if ((line.starts_with("zuvelo:") || line.starts_with("mci:") || line.starts_with("fluidsynth")) &&
-            !line.starts_with("zuvelo: media keys are unavailable"))
-            lines.push_back(line);
-    return lines;
 }
 
 // Starts program on the disk driver, recording into work/"name.raw" and logging to work/"name.log",
@@ -96,14 +82,13 @@ TEST(Desktop, theInstalledFolderCopiedAmongMusicStartsFromItsDesktopEntryAndDire
     ASSERT_TRUE(eventually([&] { return pidOf() == 0; }));
     EXPECT_EQ(work.read(music + "/muini.dat"), "0,1\r\n") << "closed like a window, in the copy's folder";
 
-    // Started directly: one line at start names the output's driver and the folder's own soundfont.
+    // Started directly: its log names the output's driver and the folder's own soundfont.
     fs::remove(work / (music + "/muini.dat"));
     playThenEnd(program, work, "direct");
     EXPECT_EQ(work.read(music + "/muini.dat"), "0,1\r\n");
-    const std::vector<std::string> said = ownLines(work.read("direct.log"));
-    ASSERT_EQ(said.size(), 1u) << work.read("direct.log");
-    EXPECT_NE(said[0].find("SDL driver \"disk\""), std::string::npos) << said[0];
-    EXPECT_NE(said[0].find(work / (music + "/mine.sf2")), std::string::npos) << said[0];
+    const std::string said = work.read("direct.log");
+    EXPECT_TRUE(said.find("SDL driver \"disk\"") != said.npos && said.find(work / (music + "/mine.sf2")) != said.npos)
+        << said;
 }
 
 // The staged folder holds a demo piece of every format, and plays the first at once.

@@ -3,7 +3,6 @@
 #include "SmfWriter.h"
 
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -54,26 +53,6 @@ Bytes midiNote(int key, int velocity, double seconds)
     return smf.bytes();
 }
 
-std::uint32_t littleEndian32(const Bytes& b, std::size_t at)
-{
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
-}
-
-void put(Bytes& out, std::size_t at, std::uint64_t value, int width, bool bigEndian = false)
-{
-    for (int i = 0; i < width; ++i)
-        out[at + i] = static_cast<std::uint8_t>(value >> (8 * (bigEndian ? width - 1 - i : i)));
-}
-
-// Where the audio data of a wav begins: after the "data" chunk's header.
-std::size_t wavDataOffset(const Bytes& good)
-{
-    for (std::size_t at = 12; at + 8 <= good.size(); at += 8 + littleEndian32(good, at + 4) + (good[at + 4] & 1))
-        if (std::memcmp(&good[at], "data", 4) == 0)
-            return at + 8;
-    throw std::runtime_error("wav without a data chunk");
-}
-
 } // namespace
 
 Bytes MediaCorpus::tone(const std::string& format, double frequency, double seconds, const std::string& scratchFolder)
@@ -103,41 +82,6 @@ Bytes MediaCorpus::randomBytes(std::size_t count, unsigned seed)
 Bytes MediaCorpus::truncated(const Bytes& good, std::size_t length)
 {
     return Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(std::min(length, good.size())));
-}
-
-Bytes MediaCorpus::headerThenGarbage(const std::string& format, const Bytes& good, unsigned seed)
-{
-    std::size_t header = 22; // MIDI: MThd and the MTrk chunk's header, whose length now covers garbage
-    if (format == "wav")
-        header = wavDataOffset(good);
-    else if (format == "wma")
-        header = littleEndian32(good, 16); // the ASF header object's size
-    else if (!isMidi(format))              // MPEG audio: an ID3v2 tag if any, then one frame header
-        header = 4 + (std::memcmp(good.data(), "ID3", 3) != 0
-                          ? 0
-                          : 10 + (std::size_t(good[6]) << 21 | good[7] << 14 | good[8] << 7 | good[9]));
-    Bytes bytes = truncated(good, header);
-    // Short enough that garbage read as PCM is a click rather than a tone.
-    const Bytes garbage = randomBytes(2048, seed);
-    bytes.insert(bytes.end(), garbage.begin(), garbage.end());
-    return bytes;
-}
-
-Bytes MediaCorpus::hugeDeclaredLength(const std::string& format, const Bytes& good)
-{
-    Bytes bytes = good;
-    if (format == "wav") {
-        put(bytes, 4, 0xFFFFFFF0u, 4);
-        put(bytes, wavDataOffset(good) - 4, 0xFFFFFFF0u, 4);
-    } else if (format == "wma") {
-        put(bytes, 16, 0x7FFFFFFFFFFFFFF0ull, 8);
-    } else if (isMidi(format)) {
-        put(bytes, 18, 0x7FFFFFFF, 4, true);
-    } else { // a tag claiming 256 MB in front of the frames
-        const Bytes tag = {'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
-        bytes.insert(bytes.begin(), tag.begin(), tag.end());
-    }
-    return bytes;
 }
 
 double MediaCorpus::midiPitch(double frequency)

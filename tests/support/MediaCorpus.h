@@ -24,15 +24,9 @@ public:
     static std::vector<std::uint8_t> silence(const std::string& format, double seconds,
                                              const std::string& scratchFolder);
 
-    // The damaged shapes, each made from a good silent file of the same format:
+    // Damaged tracks: random bytes, or a good file cut short.
     static std::vector<std::uint8_t> randomBytes(std::size_t count, unsigned seed);
     static std::vector<std::uint8_t> truncated(const std::vector<std::uint8_t>& good, std::size_t length);
-    // The format's header (as far as a reader needs it to accept the file) and then random bytes.
-    static std::vector<std::uint8_t> headerThenGarbage(const std::string& format, const std::vector<std::uint8_t>& good,
-                                                       unsigned seed);
-    // The good file with its declared length (or a tag's declared size) set absurdly large.
-    static std::vector<std::uint8_t> hugeDeclaredLength(const std::string& format,
-                                                        const std::vector<std::uint8_t>& good);
 
     // The frequency of the MIDI key a MIDI tone() of that frequency plays: the key nearest to it.
     static double midiPitch(double frequency);
