@@ -9,6 +9,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/log.h>
+#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
@@ -198,6 +199,11 @@ bool StreamDevice::convertFrame(const AVFrame* frame)
         const int made = swr_alloc_set_opts2(&m_resampler, &stereo, AV_SAMPLE_FMT_FLT, kOutputRate, &inLayout,
                                              AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&inLayout);
+        // Float output has no ceiling of its own, so FFmpeg would fold surround channels into two at
+        // full weight (5.1 reaches 2.4 times full scale, which the guard then clips); scaled so that
+        // no output channel's weights add up to more than one, a downmix stays undistorted.
+        if (made >= 0)
+            av_opt_set_double(m_resampler, "rematrix_maxval", 1.0, 0);
         if (made < 0 || swr_init(m_resampler) < 0) {
             swr_free(&m_resampler);
             return false;

@@ -79,7 +79,7 @@ protected:
         Samples midi(2 * 48000 * 5);
         if (const auto renderer = name.ends_with(".mid") ? MidiRenderer::open(m_folder / name).take() : nullptr)
             return midi.resize(2 * renderer->read(midi.data(), 48000 * 5)), midi;
-        run("-i '" + m_folder / name + "' -f f32le -ac 2 -ar 48000", name + ".raw");
+        run("-i '" + m_folder / name + "' -f f32le -ac 2 -ar 48000 -rematrix_maxval 1", name + ".raw");
         return readFloats(m_folder / name + ".raw");
     }
     // What the output wrote since the test began, once it has written moreMs beyond now.
@@ -142,6 +142,7 @@ TEST_F(Media, everyFormatPlaysAsDecoded_eachFollowingTheLastWithoutAGap)
     const struct { std::string name, args; double seconds; long lengthMs; /* as the header tells it */ } rows[] = {
         {"a.wav", "-ar 44100", 0.3, 300}, {"b.mp3", "-ar 44100", 0.3, 339}, {"c.mp2", "-ar 48000", 0.3, 312},
         {"d.wma", "-ar 44100 -c:a wmav2", 0.3, 324}, {"mono-22k.wav", "-ar 22050 -ac 1", 2.5, 2500},
+        {"5.1.wav", "-ar 48000 -ac 6", 0.3, 300}, // folded into two channels without clipping
         // Longer than a device decodes ahead, the last wav refills; a float wav holds infinities, NaNs
         // and samples far beyond full scale.
         {"damaged.wav", "-ar 48000 -c:a pcm_f32le -af \"aeval='if(mod(n,64),40*val(0),if(mod(n,128),1/0,0/0))'\"",
@@ -158,7 +159,7 @@ TEST_F(Media, everyFormatPlaysAsDecoded_eachFollowingTheLastWithoutAGap)
         EXPECT_EQ(status(quoted(name), "mode") + status(quoted(name), "length"), "stopped" + std::to_string(lengthMs));
     }
     // The held note sounds a second past the end, and is then cut.
-    EXPECT_NEAR(double(ends[6] - ends[5]), 1250 * 48, 128);
+    EXPECT_NEAR(double(ends.end()[-1] - ends.end()[-2]), 1250 * 48, 128);
     EXPECT_GT(std::inner_product(all.end() - 960, all.end(), all.end() - 960, 0.0), 0.01);
     for (float& s : all) // what reaches the speakers: silence for what is not a number, clipped to full scale
         s = std::isfinite(s) ? std::clamp(s, -1.0f, 1.0f) : 0.0f;
