@@ -28,6 +28,8 @@ if [ "$name" = media_file_fuzzer ] && [ -z "$(ls -A "$corpus")" ]; then
   ff=(ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "sine=f=440:d=0.1")
   "${ff[@]}" -ac 1 -ar 8000 "$corpus/seed.wav"
   "${ff[@]}" -ac 1 -ar 8000 -c:a adpcm_ms "$corpus/seed-adpcm.wav"
+  "${ff[@]}" -ac 6 -ar 8000 "$corpus/seed-5.1.wav"
+  cp bench/fuzz/findings/*.wav "$corpus/" # what was found once stays in the corpus
   "${ff[@]}" -ac 1 -ar 22050 -c:a libmp3lame -b:a 32k "$corpus/seed.mp3"
   "${ff[@]}" -ac 1 -ar 22050 -c:a mp2 -b:a 32k "$corpus/seed.mp2"
   "${ff[@]}" -ac 1 -ar 22050 -c:a wmav2 -b:a 32k -f asf "$corpus/seed.wma"

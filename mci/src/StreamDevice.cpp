@@ -9,6 +9,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
@@ -16,6 +17,7 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <mutex>
 
 namespace zuvelo::mci {
 namespace {
@@ -53,6 +55,19 @@ constexpr std::int64_t kHeaderBytes = 16 << 20;
 constexpr std::int64_t kFirstFrameBytes = 1 << 20;
 // And whatever else might stall it: after this long, open gives up.
 constexpr auto kOpenTimeLimit = std::chrono::milliseconds(500);
+
+// A damaged header can declare a chunk of gigabytes, which FFmpeg allocates and zeroes before it
+// finds the file too short to fill it: a 2 KB wav whose INFO list claims 2 GB took that much memory
+// and two seconds to refuse. Nothing a playable file needs comes near the bytes open may read, so
+// every FFmpeg allocation of the process is capped well above those; a larger one fails, and with
+// it the open.
+constexpr std::size_t kLargestFfmpegAllocation = 64 << 20;
+
+void capFfmpegAllocations()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_max_alloc(kLargestFfmpegAllocation); });
+}
 
 // The containers each kind of device reads, by the file name's tail, the way the platform's
 // devices do: never one that FFmpeg's probing guesses from the content (a zeroed wav header
@@ -95,6 +110,7 @@ int StreamDevice::interruptCallback(void* self)
 OpenResult<StreamDevice> StreamDevice::open(const std::string& path, DeviceKind kind)
 {
     routeFfmpegLog();
+    capFfmpegAllocations();
     const auto deadline = std::chrono::steady_clock::now() + kOpenTimeLimit;
     for (const AVInputFormat* container : containersFor(path, kind)) {
         std::unique_ptr<StreamDevice> device(new StreamDevice(path));

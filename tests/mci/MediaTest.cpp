@@ -16,6 +16,7 @@
 #include <malloc.h>
 #include <numeric>
 #include <random>
+#include <sys/resource.h>
 #include <thread>
 
 namespace zuvelo::mci::test {
@@ -273,6 +274,10 @@ TEST_F(Media, openRefusesWhatItCannotPlay_andADeviceAnswersEachCommandWithItsErr
     // A float wav with its header zeroed "is" AMR to FFmpeg's probe, and decodes to loud noise.
     std::fstream(encode("headless.wav", 0.3, "-c:a pcm_f64le"), std::ios::in | std::ios::out)
         .write(std::string(64, 0).data(), 64);
+    // An INFO list claiming 4 GB, whose first text claims 2 GB: FFmpeg would take it all to refuse it.
+    std::string info = (encode("huge-info.wav", 0.3), m_folder.read("huge-info.wav"));
+    info.replace(info.find("LIST") + 4, 4, std::string("\x1A\0\0\xFF", 4));
+    m_folder.write("huge-info.wav", info.replace(info.find("ISFT") + 4, 4, std::string("\0\xFF\xFF\x7F", 4)));
     encode("wave.mp3", 0.3, "-f wav");
     encode("mpeg.wma", 0.3, "-f mp3");
     // clang-format off
@@ -282,14 +287,20 @@ TEST_F(Media, openRefusesWhatItCannotPlay_andADeviceAnswersEachCommandWithItsErr
         {"folder.mid", MCIERR_INVALID_FILE}, {"empty.wav", MCIERR_INVALID_FILE}, {"empty.wma", MCIERR_INTERNAL},
         {"empty.midi", MCIERR_INVALID_FILE}, {"noise.wav", MCIERR_INVALID_FILE}, {"noise.mp3", MCIERR_INTERNAL},
         {"noise.midi", MCIERR_INVALID_FILE}, {"noise.mp2", MCIERR_INTERNAL}, {"noise.wma", MCIERR_INTERNAL},
-        {"huge-rate.wav", MCIERR_INVALID_FILE}, {"headless.wav", MCIERR_INVALID_FILE},
+        {"huge-rate.wav", MCIERR_INVALID_FILE}, {"headless.wav", MCIERR_INVALID_FILE}, {"huge-info.wav", MCIERR_INVALID_FILE},
         {"wave.mp3", MCIERR_INTERNAL}, {"mpeg.wma", MCIERR_INTERNAL}};
     // clang-format on
+    const auto peakKb = [] {
+        rusage usage{};
+        return getrusage(RUSAGE_SELF, &usage), usage.ru_maxrss;
+    };
+    const long peakBefore = peakKb();
     ::testing::internal::CaptureStderr();
     for (const auto& [name, error] : rows) {
         EXPECT_EQ(send("open " + quoted(name)), error) << name;
         EXPECT_EQ(send("close " + quoted(name)), error ? MCIERR_INVALID_DEVICE_NAME : 0) << name;
     }
+    EXPECT_LT(peakKb() - peakBefore, 256 << 10) << "KB more at the peak, for files refused";
     const std::string said = "\n" + ::testing::internal::GetCapturedStderr(); // FFmpeg's complaints, as the layer's
     EXPECT_EQ(said.find("\n["), said.npos) << said;
 
