@@ -4,7 +4,8 @@
 #   NAME: command_parser_fuzzer, command_string_fuzzer, media_file_fuzzer,
 #         settings_reader_fuzzer or track_list_fuzzer; SECONDS defaults to 600.
 # Builds first (build.sh). The media fuzzer's corpus starts from tiny files that the ffmpeg command
-# line makes; crashes land in WORK/NAME/artifacts (WORK defaults to /tmp/zuvelo-fuzz).
+# line makes and from the wav files of findings/; crashes land in WORK/NAME/artifacts (WORK defaults
+# to /tmp/zuvelo-fuzz).
 # One fuzzer at a time, single process: the machine is shared.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
