@@ -7,6 +7,9 @@
 //
 // Threads: every function here is called from one thread, the caller's user-interface thread.
 // Playback runs on threads of the layer.
+//
+// The layer owns FFmpeg in its process: at the first open it sets FFmpeg's log level and callback,
+// and caps every FFmpeg allocation at 64 MB, so that a damaged header cannot claim gigabytes.
 
 // Error codes, with the platform's numbers.
 #define MCIERR_UNRECOGNIZED_KEYWORD 259   // a keyword the command does not take

@@ -4,7 +4,7 @@
 #   NAME: command_parser_fuzzer, command_string_fuzzer, media_file_fuzzer,
 #         settings_reader_fuzzer or track_list_fuzzer; SECONDS defaults to 600.
 # Builds first (build.sh). The media fuzzer's corpus starts from tiny files that the ffmpeg command
-# line makes and from the wav files of findings/; crashes land in WORK/NAME/artifacts (WORK defaults
+# line makes and from the files of findings/; crashes land in WORK/NAME/artifacts (WORK defaults
 # to /tmp/zuvelo-fuzz).
 # One fuzzer at a time, single process: the machine is shared.
 set -euo pipefail
@@ -30,7 +30,7 @@ if [ "$name" = media_file_fuzzer ] && [ -z "$(ls -A "$corpus")" ]; then
   "${ff[@]}" -ac 1 -ar 8000 "$corpus/seed.wav"
   "${ff[@]}" -ac 1 -ar 8000 -c:a adpcm_ms "$corpus/seed-adpcm.wav"
   "${ff[@]}" -ac 6 -ar 8000 "$corpus/seed-5.1.wav"
-  cp bench/fuzz/findings/*.wav "$corpus/" # what was found once stays in the corpus
+  find bench/fuzz/findings -type f ! -name '*.md' -exec cp {} "$corpus/" \; # what was found once stays
   "${ff[@]}" -ac 1 -ar 22050 -c:a libmp3lame -b:a 32k "$corpus/seed.mp3"
   "${ff[@]}" -ac 1 -ar 22050 -c:a mp2 -b:a 32k "$corpus/seed.mp2"
   "${ff[@]}" -ac 1 -ar 22050 -c:a wmav2 -b:a 32k -f asf "$corpus/seed.wma"
