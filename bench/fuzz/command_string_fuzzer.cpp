@@ -1,7 +1,10 @@
 // Fuzzes mciSendString with up to eight commands a line each, on SDL's dummy audio driver, beside
 // a.wav, b.mid and c.mp3 (opens of names with a "/" are skipped). Properties of every call: the reply
 // is NUL-terminated within the capacity given, nothing is written beyond it, and a successful
-// "status ... mode" replies a mode.
+// "status ... mode" replies a mode. Properties of every command the parser accepts: a device name
+// from the text, quoted (its file path the text between) or without blanks (its own file path); an
+// item on "status" and "to start" on "seek" only; and its plain form (verb, name, keywords) parsing
+// to the same command.
 
 #include "CommandParser.h"
 #include "FuzzSupport.h"
@@ -9,6 +12,7 @@
 #include "mci/mci.h"
 
 #include <set>
+#include <tuple>
 
 using namespace zuvelo::mci;
 using zuvelo::fuzz::fail;
@@ -17,6 +21,29 @@ using zuvelo::fuzz::fail;
 constexpr unsigned kCapacities[] = {0, 1, 7, 8, 255};
 constexpr char kGuard = '\x5A'; // fills 32 bytes after the capacity, which must stay untouched
 const std::set<std::string> kModes = {"playing", "paused", "stopped"};
+// The words of Verb and StatusItem, in the order of their enumerations.
+constexpr const char* kVerbs[] = {"open", "play", "pause", "resume", "stop", "seek", "close", "status"};
+constexpr const char* kItems[] = {"", " mode", " position", " length"};
+
+static void checkAccepted(const std::string& text, const Command& command)
+{
+    const std::string& name = command.deviceName;
+    if (name.empty() || text.find(name) == std::string::npos)
+        fail("device name empty, or not part of the command text");
+    if (name.front() == '"'
+            ? name.size() < 3 || name.back() != '"' || command.filePath != name.substr(1, name.size() - 2)
+            : name.find_first_of(" \t\r\n") != std::string::npos || command.filePath != name)
+        fail("device name and file path do not agree");
+    const auto verb = static_cast<std::size_t>(command.verb), item = static_cast<std::size_t>(command.statusItem);
+    if ((command.verb == Verb::Status) != (command.statusItem != StatusItem::None) ||
+        (command.verb == Verb::Seek) != command.seekToStart || verb >= std::size(kVerbs) || item >= std::size(kItems))
+        fail("status item or seek target on the wrong verb or missing, or a value outside its enumeration");
+    const std::string plain = kVerbs[verb] + (" " + name) + kItems[item] + (command.seekToStart ? " to start" : "");
+    Command again;
+    const auto fields = [](auto& c) { return std::tie(c.verb, c.deviceName, c.filePath, c.statusItem, c.seekToStart); };
+    if (parseCommand(plain, again) != 0 || fields(again) != fields(command))
+        fail("the plain form of an accepted command parses differently, or not at all");
+}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -41,6 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string command = line.c_str(); // a C string ends at its first NUL
         Command parsed;
         const bool parses = parseCommand(command, parsed) == 0;
+        if (parses)
+            checkAccepted(command, parsed);
         if (parses && parsed.verb == Verb::Open && parsed.filePath.find('/') != std::string::npos)
             continue;
 

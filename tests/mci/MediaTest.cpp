@@ -3,6 +3,7 @@
 // commands and their replies as one script; the MIDI scan and the soundfont loader.
 
 #include "MidiRenderer.h"
+#include "Recording.h"
 #include "SoundFontFile.h"
 #include "TemporaryFolder.h"
 #include "mci/mci.h"
@@ -26,6 +27,7 @@ using Samples = std::vector<float>; // interleaved stereo
 using Byte = std::uint8_t;
 using Bytes = std::vector<Byte>;
 namespace fs = std::filesystem;
+using zuvelo::testing::readFloats;
 
 // A Standard MIDI File of these tracks, at 96 ticks a quarter.
 Bytes smf(const std::vector<Bytes>& tracks)
@@ -97,14 +99,6 @@ private:
     void run(const std::string& args, const std::string& output) const
     {
         ASSERT_EQ(std::system(("ffmpeg -v error -nostdin -y " + args + " '" + m_folder / output + "'").c_str()), 0);
-    }
-    static Samples readFloats(const std::string& file, std::uintmax_t fromByte = 0)
-    {
-        std::ifstream in(file, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in.seekg(std::streamoff(fromByte))), {}};
-        Samples samples(bytes.size() / 8 * 2);
-        std::copy_n(bytes.data(), samples.size() * sizeof(float), reinterpret_cast<char*>(samples.data()));
-        return samples;
     }
     std::uintmax_t recordedBytes() const { return fs::exists(m_recording) ? fs::file_size(m_recording) / 8 * 8 : 0; }
     std::string m_recording;

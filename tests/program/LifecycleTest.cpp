@@ -15,7 +15,7 @@ TEST(Lifecycle, oneCopyAFolderAndAKilledCopyBlocksNothing)
 {
     ProgramFolder folder;
     auto first = folder.start();
-    ASSERT_TRUE(eventually([&] { return holdsFolderLock(first->pid(), folder.path()); }));
+    ASSERT_TRUE(eventually([&] { return holdsOpen(first->pid(), folder.path()); }));
     // A settings write of the first copy in progress, as the second copy would see it.
     folder.write("muini.dat.tmp4242-0", "1,");
     ProgramRun second(folder.program, {"SDL_AUDIODRIVER=dummy"}, folder / "second.log");
@@ -25,7 +25,7 @@ TEST(Lifecycle, oneCopyAFolderAndAKilledCopyBlocksNothing)
     EXPECT_TRUE(fs::exists(folder / "muini.dat.tmp4242-0")) << "only the lock holder cleans up";
     ProgramFolder other; // a copy in another folder runs beside it
     auto elsewhere = other.start();
-    EXPECT_TRUE(eventually([&] { return holdsFolderLock(elsewhere->pid(), other.path()); }));
+    EXPECT_TRUE(eventually([&] { return holdsOpen(elsewhere->pid(), other.path()); }));
     closeWith(*elsewhere, other);
 
     first->signal(SIGKILL);
@@ -69,7 +69,7 @@ TEST(Lifecycle, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
             for (int fd = firstClosed; fd <= 2; ++fd)
                 ::close(fd);
         });
-        ASSERT_TRUE(eventually([&] { return holdsFolderLock(run->pid(), folder.path()) || !run->running(); }));
+        ASSERT_TRUE(eventually([&] { return holdsOpen(run->pid(), folder.path()) || !run->running(); }));
         for (int fd = firstClosed; fd <= 2; ++fd)
             EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(run->pid()) + "/fd/" + std::to_string(fd)),
                       "/dev/null");
@@ -112,7 +112,7 @@ TEST(Lifecycle, killedDuringShutDownTheProgramLeavesTheOldOrTheNewSettingsWhole)
     for (int run = 0; run < 12; ++run) {
         folder.write("muini.dat", kOldSettings);
         auto player = folder.start();
-        ASSERT_TRUE(eventually([&] { return holdsFolderLock(player->pid(), folder.path()); }));
+        ASSERT_TRUE(eventually([&] { return holdsOpen(player->pid(), folder.path()); }));
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 300)); // starting up or playing
         player->signal(SIGTERM);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));

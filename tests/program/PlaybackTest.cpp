@@ -5,23 +5,19 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <random>
 
 namespace zuvelo::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
 TEST(Playback, inOrderEveryFormatPlaysInTurnAndEveryDamagedTrackIsPassedOver)
 {
     ProgramFolder folder;
-    TemporaryFolder scratch;
-    const std::map<std::string, double> pitch = {{"wav", 440},
-                                                 {"wma", 620},
-                                                 {"mp3", 780},
-                                                 {"mp2", 1000},
-                                                 {"mid", MediaCorpus::midiPitch(1318.5)},
-                                                 {"midi", MediaCorpus::midiPitch(2093)}};
+    // MIDI tones sound on keys: E6 and C7.
+    const std::map<std::string, double> pitch = {{"wav", 440},  {"wma", 620},     {"mp3", 780},
+                                                 {"mp2", 1000}, {"mid", 1318.51}, {"midi", 2093}};
     // Good tracks whose names the command strings must carry intact.
     const std::map<std::string, std::string> oddName = {{"wav", " with \"quotes\" inside."}, {"wma", "x\" mode."},
                                                         {"mp3", "\xff\xfe not utf-8 \xe9."}, {"mp2", "  blanks  ."},
@@ -30,21 +26,24 @@ TEST(Playback, inOrderEveryFormatPlaysInTurnAndEveryDamagedTrackIsPassedOver)
     int track = 0;
     std::vector<std::string> vanishing;
     std::vector<double> expected;
-    for (const std::string& format : kFormats) {
+    std::mt19937 random(7);
+    for (const std::string format : {"wav", "wma", "mp3", "mp2", "mid", "midi"}) {
         const auto name = [&](const std::string& role) {
-            return folder / ("Mixed/" + std::to_string(++track) + "-" + role + "." + format);
+            return "Mixed/" + std::to_string(++track) + "-" + role + "." + format;
         };
-        const bool last = format == kFormats.back(); // still playing when the program is closed
+        const bool last = format == "midi"; // still playing when the program is closed
         folder.tone("Mixed/" + std::to_string(++track) + oddName.at(format) + format, pitch.at(format),
                     last ? 60 : 0.8);
         expected.push_back(pitch.at(format));
-        const Bytes quiet = MediaCorpus::silence(format, 0.3, scratch.path());
-        for (const Bytes& bad :
-             {Bytes{}, MediaCorpus::randomBytes(4096, unsigned(track)), MediaCorpus::truncated(quiet, 16),
-              MediaCorpus::truncated(quiet, 200), MediaCorpus::truncated(quiet, quiet.size() / 2)})
-            MediaCorpus::write(name("bad"), bad);
+        folder.tone("quiet." + format, 0, 0.3);
+        const std::string quiet = folder.read("quiet." + format);
+        std::string noise(4096, '\0');
+        std::generate(noise.begin(), noise.end(), random);
+        for (const std::string& bad : {std::string(), noise, quiet.substr(0, 16), quiet.substr(0, 200),
+                                       quiet.substr(0, quiet.size() / 2)})
+            folder.write(name("bad"), bad);
         for (int i = 0; i < 2; ++i)
-            MediaCorpus::write(vanishing.emplace_back(name("vanishes")), quiet);
+            folder.write(vanishing.emplace_back(name("vanishes")), quiet);
         fs::create_directories(folder / ("Mixed/folder." + format)); // a folder named like a track is no track
     }
     folder.write("muini.dat", "1," + std::to_string(track) + "\r\n"); // in order, wrapping round to track 1
@@ -57,9 +56,9 @@ TEST(Playback, inOrderEveryFormatPlaysInTurnAndEveryDamagedTrackIsPassedOver)
     // The first tone means the scan is over: now some scanned files vanish or become folders.
     ASSERT_TRUE(eventually([&] { return !heard.tones(candidates).empty(); })) << folder.log();
     for (std::size_t i = 0; i < vanishing.size(); ++i) {
-        fs::remove(vanishing[i]);
+        fs::remove(folder / vanishing[i]);
         if (i % 2 == 1)
-            fs::create_directory(vanishing[i]);
+            fs::create_directory(folder / vanishing[i]);
     }
     ASSERT_TRUE(eventually([&] { return heard.tones(candidates).size() >= expected.size() || !player->running(); },
                            std::chrono::seconds(120)))

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "MediaCorpus.h"
 #include "ProgramRun.h"
 #include "Recording.h"
+#include "SmfWriter.h"
 #include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -33,13 +34,28 @@ struct ProgramFolder : TemporaryFolder {
     }
     std::unique_ptr<ProgramRun> startRecording() const { return start(diskAudio()); }
     std::string log() const { return read("player.log"); }
-    // A track of format at relativePath sounding frequency for seconds.
+    // A track of the format its name ends in, sounding frequency for seconds, or silent when
+    // frequency is 0: what the ffmpeg command line encodes, or for MIDI a held flute note (nearly a
+    // pure tone) on the key nearest frequency.
     void tone(const std::string& relativePath, double frequency, double seconds) const
     {
         makeFolder(std::filesystem::path(relativePath).parent_path());
-        const std::string format = relativePath.substr(relativePath.rfind('.') + 1);
-        TemporaryFolder scratch;
-        MediaCorpus::write(*this / relativePath, MediaCorpus::tone(format, frequency, seconds, scratch.path()));
+        const std::string format = relativePath.substr(relativePath.rfind('.') + 1), d = std::to_string(seconds);
+        if (format == "mid" || format == "midi") {
+            SmfWriter smf;
+            smf.programChange(smf.addTrack(), 0, 0, 73);
+            const long key = frequency > 0 ? std::lround(69 + 12 * std::log2(frequency / 440)) : 60;
+            smf.note(0, 0, std::uint32_t(seconds * 960), 0, int(key), frequency > 0 ? 110 : 0);
+            ASSERT_TRUE(smf.writeTo(*this / relativePath));
+            return;
+        }
+        const std::string source = frequency > 0 ? "sine=frequency=" + std::to_string(frequency) + ":duration=" + d
+                                                 : "anullsrc=r=44100:cl=stereo:d=" + d;
+        const std::string made = *this / ("made." + format); // the shell need not quote the track's name
+        const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i '" + source + "' -ar 44100 -ac 2 " +
+                                    (format == "wma" ? "-c:a wmav2 '" : "'") + made + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        std::filesystem::rename(made, *this / relativePath);
     }
 };
 

@@ -5,11 +5,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -89,26 +86,8 @@ private:
     bool m_exited = false;
 };
 
-// True once the program has taken its single-instance lock on folder: start-up has begun.
-inline bool holdsFolderLock(pid_t pid, const std::string& folder)
-{
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0)
-        return false;
-    std::ifstream locks("/proc/locks");
-    for (std::string line; std::getline(locks, line);) {
-        // "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF"
-        std::istringstream in(line);
-        std::string number, kind, mode, access, device;
-        pid_t holder = 0;
-        in >> number >> kind >> mode >> access >> holder >> device;
-        if (kind == "FLOCK" && holder == pid && device.substr(device.rfind(':') + 1) == std::to_string(st.st_ino))
-            return true;
-    }
-    return false;
-}
-
-// True once process pid holds file open.
+// True once process pid holds file open; for the program's folder, once it has taken its
+// single-instance lock (a lock on the folder kept open), so start-up has begun.
 inline bool holdsOpen(pid_t pid, const std::string& file)
 {
     std::error_code error;

@@ -35,10 +35,10 @@ double power(const std::vector<float>& samples, std::size_t first, std::size_t c
 
 } // namespace
 
-std::vector<float> readFloats(const std::string& file)
+std::vector<float> readFloats(const std::string& file, std::uintmax_t fromByte)
 {
     std::ifstream in(file, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    const std::string bytes{std::istreambuf_iterator<char>(in.seekg(std::streamoff(fromByte))), {}};
     std::vector<float> samples(bytes.size() / sizeof(float));
     if (!samples.empty()) // memcpy may not be given the null data() of an empty vector
         std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <ios>
 #include <string>
 #include <vector>
 
 namespace zuvelo::testing {
 
-// Raw 32-bit float samples, as SDL's disk driver and ffmpeg's f32le write them.
-std::vector<float> readFloats(const std::string& file);
+// Raw 32-bit float samples, as SDL's disk driver and ffmpeg's f32le write them, from fromByte on.
+std::vector<float> readFloats(const std::string& file, std::uintmax_t fromByte = 0);
 
 // What SDL's disk driver recorded of the program's output (48 kHz, stereo, 32-bit float), read as
 // the file grows: each call takes in what was added since the last.
