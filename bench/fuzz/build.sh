@@ -7,5 +7,5 @@ cd "$(dirname "$0")/../.."
 build="$PWD/build/fuzz"
 CC=clang CXX=clang++ cmake -S bench/fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2
 cmake --build "$build" -j 2 \
-  --target command_string_fuzzer media_file_fuzzer settings_reader_fuzzer >&2
+  --target command_string_fuzzer media_file_fuzzer >&2
 echo "$build"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one fuzz entry point for a while, on a corpus that lives outside the repository.
 # Usage: bench/fuzz/run.sh NAME [SECONDS] [--work DIR]
-#   NAME: command_string_fuzzer, media_file_fuzzer or settings_reader_fuzzer; SECONDS defaults to 600.
+#   NAME: command_string_fuzzer or media_file_fuzzer; SECONDS defaults to 600.
 # Builds first (build.sh). The media fuzzer's corpus starts from tiny files that the ffmpeg command
 # line makes and from the files of findings/; crashes land in WORK/NAME/artifacts (WORK defaults
 # to /tmp/zuvelo-fuzz).
@@ -44,7 +44,7 @@ case "$name" in
   command_string_fuzzer) options+=(-dict="$PWD/bench/fuzz/command.dict") ;;
   media_file_fuzzer) options+=(-max_len=65536 -timeout=20) ;;
 esac
-# The settings writer syncs its file to disk; a memory-backed scratch folder keeps
+# Every media input is written to a file first; a memory-backed scratch folder keeps
 # that from dominating every execution.
 scratch=/dev/shm
 [ -d "$scratch" ] && [ -w "$scratch" ] || scratch=${TMPDIR:-/tmp}
