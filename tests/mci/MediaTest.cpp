@@ -3,6 +3,7 @@
 // commands and their replies as one script; the MIDI scan and the soundfont loader.
 
 #include "MidiRenderer.h"
+#include "ProgramRun.h"
 #include "Recording.h"
 #include "SoundFontFile.h"
 #include "TemporaryFolder.h"
@@ -13,7 +14,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <malloc.h>
 #include <numeric>
 #include <random>
@@ -27,6 +27,7 @@ using Samples = std::vector<float>; // interleaved stereo
 using Byte = std::uint8_t;
 using Bytes = std::vector<Byte>;
 namespace fs = std::filesystem;
+using zuvelo::testing::eventually;
 using zuvelo::testing::readFloats;
 
 // A Standard MIDI File of these tracks, at 96 ticks a quarter.
@@ -60,13 +61,6 @@ protected:
         return reply;
     }
     static long position(const std::string& device) { return std::atol(status(device, "position").c_str()); }
-    // Polls until done() holds; false after ten seconds (a hang, not a measurement).
-    static bool eventually(const std::function<bool()>& done)
-    {
-        for (int i = 0; i < 5000 && !done(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        return done();
-    }
     std::string quoted(const std::string& name) const { return "\"" + m_folder / name + "\""; }
     void write(const std::string& name, const Bytes& b) const { m_folder.write(name, std::string(b.begin(), b.end())); }
     // A rising sweep of so many seconds, encoded in the format the name's extension picks: unlike a
