@@ -294,6 +294,8 @@ TEST_F(Media, openRefusesWhatItCannotPlay_andADeviceAnswersEachCommandWithItsErr
     EXPECT_LT(peakKb() - peakBefore, 256 << 10) << "KB more at the peak, for files refused";
     const std::string said = "\n" + ::testing::internal::GetCapturedStderr(); // FFmpeg's complaints, as the layer's
     EXPECT_EQ(said.find("\n["), said.npos) << said;
+    const std::size_t infoLine = said.find("huge-info.wav: wav: "); // in FFmpeg's words for that file
+    EXPECT_TRUE(infoLine != said.npos && said.find("INFO", infoLine) < said.find('\n', infoLine)) << said;
 
     encode("曲 \"名\" 1.wav", 0.5); // the name runs from the first quote to the last
     // clang-format off
@@ -382,6 +384,7 @@ TEST(MidiFileScan, readsWhatThePlayerReads_andRefusesTheRest)
         {"data byte without a status", with(23, 0x3C)}, {"system common message", with(23, 0xF2)},
         {"end of track with data", with(good.size() - 1, 1)}, {"note cut in its data", smf({{0, 0x90, 60}})},
         {"tempo of zero", smf({{0, 0xFF, 0x51, 3, 0, 0, 0}})}, {"delta of 5 bytes", smf({{0x80, 0x80, 0x80, 0x80, 0}})},
+        {"text cut short", smf({{0, 0xFF, 1, 5, 'a'}})},
         {"an event too many", manyEvents(kMaxMidiEvents + 1, 1, 500000)},
         {"too many at one moment", manyEvents(kMaxMidiEventsPerWindow + 1, 0, 500000)},
         // A tick apart in the file, but squeezed together by a quarter note of a microsecond.
