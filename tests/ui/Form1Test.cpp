@@ -1,5 +1,7 @@
 #include "HandlerRig.h"
 
+#include "ui/WindowIcon.h"
+
 #include <QKeyEvent>
 #include <QScreen>
 
@@ -79,6 +81,8 @@ TEST(Form1, printedTextControlsAndIcon)
     }
     EXPECT_TRUE(child(rig.form, "Command1")->font().bold());
     EXPECT_FALSE(rig.form.windowIcon().isNull());
+    { const std::vector<char> used(1 << 16, '\xFF'); } // freed memory that the icon's image may reuse
+    EXPECT_EQ(qAlpha(windowIconImage().pixel(0, 0)), 0) << "the corners around the disc are see-through";
 }
 
 } // namespace
