@@ -2,18 +2,28 @@
 // audio driver and played a little. Properties: an open fails only with an open error; then play,
 // status, seek, stop and close succeed, status mode replies a mode, and seek to start stops.
 
-#include "FuzzSupport.h"
-
 #include "mci/mci.h"
 
-using zuvelo::fuzz::fail;
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+// Reports a broken property and stops, so that libFuzzer keeps the input as a crash.
+[[noreturn]] static void fail(const std::string& what)
+{
+    std::fprintf(stderr, "property broken: %s\n", what.c_str());
+    std::abort();
+}
 
 // Sends a command on an open device, which must succeed; gives its reply.
 static std::string send(const std::string& command)
 {
     char reply[255] = "";
     if (mciSendString(command.c_str(), reply, sizeof reply, nullptr) != 0)
-        fail(("command on an open device failed: " + command).c_str());
+        fail("command on an open device failed: " + command);
     return reply;
 }
 
@@ -21,9 +31,14 @@ static std::string send(const std::string& command)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // A private folder under $TMPDIR or /tmp, made once and left for the system to clean.
+    static std::string folder = std::filesystem::temp_directory_path() / "zuvelo-fuzz-XXXXXX";
+    static const char* made = ::mkdtemp(folder.data());
     for (const char* extension : {".wav", ".mp3", ".mid"}) {
-        const std::string path = zuvelo::fuzz::scratchFolder() + "/input" + extension, device = '"' + path + '"';
-        zuvelo::fuzz::writeFile(path, data, size);
+        const std::string path = folder + "/input" + extension, device = '"' + path + '"';
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        if (made == nullptr || !file.write(reinterpret_cast<const char*>(data), long(size)).flush())
+            fail("cannot write the input to a scratch file");
         const unsigned long error = mciSendString(("open " + device).c_str(), nullptr, 0, nullptr);
         if (error != 0 && error != MCIERR_FILE_NOT_FOUND && error != MCIERR_INVALID_FILE && error != MCIERR_INTERNAL)
             fail("open failed with an error that is not an open error");

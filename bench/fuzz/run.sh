@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs one fuzz entry point for a while, on a corpus that lives outside the repository.
+# Runs a fuzz entry point for a while, on a corpus that lives outside the repository.
 # Usage: bench/fuzz/run.sh NAME [SECONDS] [--work DIR]
-#   NAME: command_string_fuzzer or media_file_fuzzer; SECONDS defaults to 600.
+#   NAME: media_file_fuzzer; SECONDS defaults to 600.
 # Builds first (build.sh). The media fuzzer's corpus starts from tiny files that the ffmpeg command
 # line makes and from the files of findings/; crashes land in WORK/NAME/artifacts (WORK defaults
 # to /tmp/zuvelo-fuzz).
@@ -40,8 +40,6 @@ fi
 
 options=(-max_total_time="$seconds" -artifact_prefix="$artifacts/" -print_final_stats=1)
 case "$name" in
-  # By absolute path: the command string fuzzer changes its working folder before reading it.
-  command_string_fuzzer) options+=(-dict="$PWD/bench/fuzz/command.dict") ;;
   media_file_fuzzer) options+=(-max_len=65536 -timeout=20) ;;
 esac
 # Every media input is written to a file first; a memory-backed scratch folder keeps
