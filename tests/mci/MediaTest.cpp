@@ -28,6 +28,8 @@ using Byte = std::uint8_t;
 using Bytes = std::vector<Byte>;
 namespace fs = std::filesystem;
 using zuvelo::testing::eventually;
+using zuvelo::testing::framesAlike;
+using zuvelo::testing::heard;
 using zuvelo::testing::readFloats;
 
 // A Standard MIDI File of these tracks, at 96 ticks a quarter.
@@ -98,26 +100,6 @@ private:
     std::string m_recording;
     std::uintmax_t m_start = 0;
 };
-
-// The frames from the first sounding one on, or (allSilence) only the sounding ones: pauses taken out.
-Samples heard(const Samples& s, bool allSilence = false)
-{
-    Samples out;
-    for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
-        if (s[i] != 0 || s[i + 1] != 0 || (!allSilence && !out.empty()))
-            out.insert(out.end(), {s[i], s[i + 1]});
-    }
-    return out;
-}
-
-// How many frames of b a plays as they are, from a's frame at on.
-std::size_t framesAlike(const Samples& a, const Samples& b, std::size_t at = 0)
-{
-    std::size_t n = 0;
-    while (2 * at + n < a.size() && n < b.size() && a[2 * at + n] == b[n])
-        ++n;
-    return n / 2;
-}
 
 // A violin note, its samples loaded as it plays, never released: the file's end at 250 ms.
 const Bytes kHeld = smf({{0, 0xC0, 40, 0, 0x90, 67, 110, 48, 0xFF, 0x2F, 0}});

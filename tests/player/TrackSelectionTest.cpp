@@ -79,7 +79,7 @@ TEST(TrackSelection, randomPickDiffersFromRunToRun)
 {
     int out[2];
     ASSERT_EQ(::pipe(out), 0);
-    for (int child = 0; child < 2; ++child) {
+    for (int child = 0; child < 2; ++child, ::wait(nullptr))
         if (::fork() == 0) {
             PlayerState state;
             state.nmax = 1000000000;
@@ -87,11 +87,7 @@ TEST(TrackSelection, randomPickDiffersFromRunToRun)
             const std::int64_t pick = state.a2.value();
             ::_exit(::write(out[1], &pick, sizeof pick) == sizeof pick ? 0 : 1);
         }
-        ::wait(nullptr);
-    }
     std::int64_t picks[2] = {};
     ASSERT_EQ(::read(out[0], picks, sizeof picks), static_cast<ssize_t>(sizeof picks));
     EXPECT_NE(picks[0], picks[1]);
-    ::close(out[0]);
-    ::close(out[1]);
 }

@@ -10,14 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string quoted(const std::string& text)
-{
-    std::string q = "'";
-    for (char c : text)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 // Starts program on the disk driver, recording into work/"name.raw" and logging to work/"name.log",
 // and once it sounds ends it as a desktop session does; it must exit in order.
 void playThenEnd(const std::string& program, const TemporaryFolder& work, const std::string& name)
@@ -35,9 +27,14 @@ TEST(Desktop, theInstalledFolderCopiedAmongMusicStartsFromItsDesktopEntryAndDire
 {
     TemporaryFolder work;
     const std::string prefix = work / "prefix";
-    ASSERT_EQ(shell(quoted(CMAKE_COMMAND) + " --install " + quoted(ZUVELO_BUILD_DIR) + " --prefix " + quoted(prefix) +
-                    " > /dev/null; echo $?"),
-              "0");
+    // Runs a step to its end, its output in step.log; true when it succeeded.
+    const auto succeeds = [&](const std::string& program, const std::vector<std::string>& environment,
+                              const std::vector<std::string>& arguments) {
+        ProgramRun step(program, environment, work / "step.log", arguments);
+        return step.waitForExit() && step.exitCode() == 0;
+    };
+    ASSERT_TRUE(succeeds(CMAKE_COMMAND, {}, {"--install", ZUVELO_BUILD_DIR, "--prefix", prefix}))
+        << work.read("step.log");
     std::set<std::string> names; // a subfolder would be scanned as music beside the user's own
     for (const auto& entry : fs::directory_iterator(prefix))
         names.insert(entry.path().filename().string() + (entry.is_directory() ? "/" : ""));
@@ -54,19 +51,19 @@ TEST(Desktop, theInstalledFolderCopiedAmongMusicStartsFromItsDesktopEntryAndDire
     fs::copy(tones / "Album", work / (music + "/Album"), fs::copy_options::recursive);
     fs::create_symlink("/usr/share/sounds/sf2/default-GM.sf2", work / (music + "/mine.sf2"));
     // The copied entry still names the installed folder; the script rewrites it and adds it to the menu.
-    EXPECT_EQ(shell("XDG_DATA_HOME=" + quoted(work / "data") + " sh " +
-                    quoted(work / (music + "/zuvelo-desktop-entry.sh")) + " --menu > /dev/null; echo $?"),
-              "0");
+    EXPECT_TRUE(succeeds("/bin/sh", {"XDG_DATA_HOME=" + (work / "data")},
+                         {work / (music + "/zuvelo-desktop-entry.sh"), "--menu"}))
+        << work.read("step.log");
     const std::string entry = work.read(music + "/zuvelo.desktop");
     EXPECT_EQ(entry.find(prefix), std::string::npos) << entry;
-    EXPECT_EQ(shell("cat " + quoted(work / "data") + "/applications/*"), entry.substr(0, entry.size() - 1));
+    const fs::path menuEntry = fs::directory_iterator(work / "data/applications")->path();
+    EXPECT_EQ(work.read("data/applications/" + menuEntry.filename().string()), entry);
 
     // Started as a desktop starts it, through GLib's launcher, which parses the entry.
     const std::string program = work / (music + "/zuvelo");
-    ASSERT_EQ(
-        shell("QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + quoted(work / "launched.raw") +
-              " gio launch " + quoted(work / (music + "/zuvelo.desktop")) + " > /dev/null 2>&1; echo $?"),
-        "0");
+    ASSERT_TRUE(succeeds("/usr/bin/gio", {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + (work / "launched.raw")},
+                         {"launch", work / (music + "/zuvelo.desktop")}))
+        << work.read("step.log");
     Recording launched(work / "launched.raw");
     ASSERT_TRUE(eventually([&] { return launched.hasSound(); }));
     // Not our child: found by its executable.

@@ -12,6 +12,26 @@ namespace zuvelo::testing {
 // Raw 32-bit float samples, as SDL's disk driver and ffmpeg's f32le write them, from fromByte on.
 std::vector<float> readFloats(const std::string& file, std::uintmax_t fromByte = 0);
 
+// The frames from the first sounding one on, or (allSilence) only the sounding ones: pauses taken out.
+inline std::vector<float> heard(const std::vector<float>& s, bool allSilence = false)
+{
+    std::vector<float> out;
+    for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
+        if (s[i] != 0 || s[i + 1] != 0 || (!allSilence && !out.empty()))
+            out.insert(out.end(), {s[i], s[i + 1]});
+    }
+    return out;
+}
+
+// How many frames of b a plays as they are, from a's frame at on.
+inline std::size_t framesAlike(const std::vector<float>& a, const std::vector<float>& b, std::size_t at = 0)
+{
+    std::size_t n = 0;
+    while (2 * at + n < a.size() && n < b.size() && a[2 * at + n] == b[n])
+        ++n;
+    return n / 2;
+}
+
 // What SDL's disk driver recorded of the program's output (48 kHz, stereo, 32-bit float), read as
 // the file grows: each call takes in what was added since the last.
 class Recording {
