@@ -16,6 +16,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <limits>
 #include <mutex>
 
@@ -49,8 +50,8 @@ bool plausibleFormat(int sampleRate, int channels)
 // A damaged or foreign file can make FFmpeg read and parse a long way looking for a frame (a
 // gigabyte of zeros named .mp3 is read to its end by the mp3 parser; a PCM wav whose header names
 // AC3 is scanned for AC3 frames). Open therefore reads at most this much for the header (an mp3's
-// ID3 tag with its cover pictures included) and then at most this much more for the first frames;
-// a file that needs more is unplayable. Real files need a few KB for either.
+// ID3 tags are not counted: they are skipped unread) and then at most this much more for the first
+// frames; a file that needs more is unplayable. Real files need a few KB for either.
 constexpr std::int64_t kHeaderBytes = 16 << 20;
 constexpr std::int64_t kFirstFrameBytes = 1 << 20;
 // And whatever else might stall it: after this long, open gives up.
@@ -88,6 +89,23 @@ std::vector<const AVInputFormat*> containersFor(const std::string& path, DeviceK
     return formats;
 }
 
+// The bytes of the ID3v2 tags an MPEG audio file starts with (any number of them, each with its
+// footer when its flags say so), from their ten-byte headers alone. A tag can hold cover pictures
+// of tens of megabytes, which FFmpeg would read into memory for nothing (and, on a network share,
+// take seconds to); FFmpeg starts reading past them instead.
+std::int64_t id3v2TagBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::int64_t end = 0;
+    unsigned char h[10];
+    while (in.seekg(end) && in.read(reinterpret_cast<char*>(h), sizeof h) && std::memcmp(h, "ID3", 3) == 0 &&
+           h[3] != 0xFF && h[4] != 0xFF && (h[6] | h[7] | h[8] | h[9]) < 0x80) {
+        const std::int64_t size = std::int64_t(h[6]) << 21 | h[7] << 14 | h[8] << 7 | h[9]; // seven bits a byte
+        end += sizeof h + size + ((h[5] & 0x10) ? sizeof h : 0);
+    }
+    return end;
+}
+
 // A few damaged packets in a row are skipped (some files carry a broken first frame); more
 // than this ends the file where it is, as a read error does.
 constexpr int kMaxBadPacketsInARow = 4;
@@ -118,6 +136,8 @@ OpenResult<StreamDevice> StreamDevice::open(const std::string& path, DeviceKind 
         device->m_opening = true;
         device->m_deadline = deadline;
         device->m_byteLimit = kHeaderBytes;
+        if (std::strcmp(container->name, "mp3") == 0)
+            device->m_skipBytes = id3v2TagBytes(path);
         if (!device->openInput(path, container, kind == DeviceKind::WaveAudio ? kWaveProbeBytes : kProbeBytes))
             continue;
         // Decode the first frames now: a file that opens is known to play, and its first samples
@@ -142,6 +162,7 @@ bool StreamDevice::openInput(const std::string& path, const AVInputFormat* conta
     AVDictionary* options = nullptr;
     av_dict_set_int(&options, "probesize", probeBytes, 0);
     av_dict_set(&options, "analyzeduration", kAnalyzeMicroseconds, 0);
+    av_dict_set_int(&options, "skip_initial_bytes", m_skipBytes, 0);
     const int opened = avformat_open_input(&m_format, path.c_str(), container, &options);
     av_dict_free(&options);
     if (opened < 0) {

@@ -55,6 +55,7 @@ private:
     AVFrame* m_frame = nullptr;
     AVPacket* m_packet = nullptr;
     int m_streamIndex = -1;
+    std::int64_t m_skipBytes = 0; // where the audio starts: an mp3's ID3v2 tags are skipped unread
     std::int64_t m_lengthFrames = -1;
 
     // Decoded and resampled frames not yet handed out; m_pendingOffset floats are used up.

@@ -322,6 +322,45 @@ TEST_F(Media, openRefusesWhatItCannotPlay_andADeviceAnswersEachCommandWithItsErr
     EXPECT_TRUE(!mciGetErrorString(12345, unknown, sizeof unknown) && *unknown == '\0');
 }
 
+// Shapes real files take. Each opens and tells its length within 1 %, a MIDI file plays at its
+// speed (a held note, cut a second after the last event), and a cover picture is never read.
+TEST_F(Media, realWorldShapes_playAndTellTheirLength)
+{
+    const auto syncsafe = [](std::size_t n) {
+        return std::string{char(n >> 21 & 127), char(n >> 14 & 127), char(n >> 7 & 127), char(n & 127)};
+    };
+    const std::string apic = std::string("\0image/png\0\3\0", 13) + std::string(20 << 20, 'p');
+    const std::string frame = "APIC" + syncsafe(apic.size()) + std::string(2, 0) + apic;
+    const std::string id3 =
+        std::string("ID3\4\0\x10", 6) + syncsafe(frame.size()); // with a footer, before FFmpeg's own
+    m_folder.write("cover.mp3", id3 + frame + "3DI" + id3.substr(3) + (encode("c.mp3", 10), m_folder.read("c.mp3")));
+    const std::pair<std::string, long> rows[] = {{"cover.mp3", 10000}};
+    const auto bytesRead = [] {
+        std::ifstream io("/proc/self/io");
+        std::string key;
+        long n = 0;
+        io >> key >> n;
+        return n;
+    };
+    for (const auto& [name, lengthMs] : rows) {
+        const long before = bytesRead();
+        EXPECT_EQ(send("open " + quoted(name)), 0u) << name;
+        EXPECT_LT(bytesRead() - before, 4 << 20) << name;
+        char length[16] = ""; // the length within 1 %, once the file has been looked through
+        EXPECT_TRUE(eventually(
+            [&] {
+                return !send("status " + quoted(name) + " length", length, 16) &&
+                       std::abs(std::atol(length) - lengthMs) <= lengthMs / 100;
+            },
+            std::chrono::seconds(5)))
+            << name << " " << length;
+        EXPECT_NEAR(double(name.ends_with(".mid") ? decode(name).size() / 2 : (lengthMs + 1000) * 48),
+                    (lengthMs + 1000) * 48.0, 128)
+            << name;
+        EXPECT_EQ(send("close " + quoted(name)), 0u);
+    }
+}
+
 // count events: a tempo of us a quarter, then notes in running status deltaTicks apart, and the end.
 Bytes manyEvents(std::size_t count, Byte deltaTicks, std::uint32_t us)
 {
