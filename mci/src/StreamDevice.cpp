@@ -169,6 +169,7 @@ bool StreamDevice::openInput(const std::string& path, const AVInputFormat* conta
         m_format = nullptr; // freed by avformat_open_input
         return false;
     }
+    const std::int64_t dataStart = avio_tell(m_format->pb); // where a wav's data begins
 
     const AVCodec* decoder = nullptr;
     m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
@@ -204,6 +205,13 @@ bool StreamDevice::openInput(const std::string& path, const AVInputFormat* conta
         m_lengthFrames = av_rescale_q(stream->duration, stream->time_base, AVRational{1, kOutputRate});
     else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
         m_lengthFrames = av_rescale(m_format->duration, kOutputRate, AV_TIME_BASE);
+    // A recorder that streams cannot know the data's size when it writes the header, and leaves
+    // it 0 or 0xFFFFFFFF: PCM data then runs to the end of the file, which gives the length.
+    const std::int64_t frameBytes =
+        std::int64_t(av_get_bits_per_sample(m_codec->codec_id)) / 8 * m_codec->ch_layout.nb_channels;
+    const std::int64_t fileBytes = avio_size(m_format->pb);
+    if (m_lengthFrames < 0 && frameBytes > 0 && fileBytes > dataStart)
+        m_lengthFrames = av_rescale((fileBytes - dataStart) / frameBytes, kOutputRate, m_codec->sample_rate);
     return true;
 }
 

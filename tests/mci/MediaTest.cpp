@@ -334,7 +334,10 @@ TEST_F(Media, realWorldShapes_playAndTellTheirLength)
     const std::string id3 =
         std::string("ID3\4\0\x10", 6) + syncsafe(frame.size()); // with a footer, before FFmpeg's own
     m_folder.write("cover.mp3", id3 + frame + "3DI" + id3.substr(3) + (encode("c.mp3", 10), m_folder.read("c.mp3")));
-    const std::pair<std::string, long> rows[] = {{"cover.mp3", 10000}};
+    std::string wav = (encode("stream.wav", 1), m_folder.read("stream.wav")); // as a recorder that streams leaves it
+    m_folder.write("stream.wav",
+                   wav.replace(wav.find("data") + 4, 4, "\xFF\xFF\xFF\xFF").replace(4, 4, "\xFF\xFF\xFF\xFF"));
+    const std::pair<std::string, long> rows[] = {{"cover.mp3", 10000}, {"stream.wav", 1000}};
     const auto bytesRead = [] {
         std::ifstream io("/proc/self/io");
         std::string key;
