@@ -29,6 +29,11 @@ public:
     // The length in frames at 48 kHz as far as the file tells it, or -1 when unknown.
     virtual std::int64_t lengthFrames() const = 0;
 
+    // Works towards the exact length where the file tells only an estimate, a small step at a
+    // time; true once lengthFrames() is final. The decoding thread calls it while the ring is
+    // full, so even a slow look through a long file never keeps the output waiting.
+    virtual bool measureLength() { return true; }
+
     // Makes a blocked read give up soon; the source then ends. Any thread.
     virtual void requestAbort() {}
 };

@@ -56,6 +56,7 @@ void PlaybackChannel::decodeLoop(bool sourceEnded)
 {
     std::vector<float> chunk(kChunkFrames * kOutputChannels);
     std::size_t chunkFrames = kChunkFrames;
+    bool lengthFinal = false;
     for (;;) {
         // Cleared before looking at the ring, so a callback that drains it after this point
         // wakes us again.
@@ -79,7 +80,14 @@ void PlaybackChannel::decodeLoop(bool sourceEnded)
             }
         }
         if (sourceEnded || m_ring.freeFrames() < chunkFrames) {
-            m_wake.acquire();
+            if (!lengthFinal && (lengthFinal = m_source->measureLength())) {
+                std::lock_guard lock(m_statusMutex);
+                m_lengthFrames = m_source->lengthFrames();
+                if (!m_finished.load(std::memory_order_relaxed))
+                    m_status.lengthFrames = m_lengthFrames; // at the end, the end is where it was
+            }
+            if (lengthFinal)
+                m_wake.acquire();
             continue;
         }
 

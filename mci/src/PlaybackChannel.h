@@ -114,7 +114,7 @@ private:
     std::unique_ptr<FrameSource> m_source; // decoding thread only, after construction
     SoundOutput& m_output;
     FrameRing m_ring{kRingFrames};
-    const std::int64_t m_lengthFrames;
+    std::int64_t m_lengthFrames; // under m_statusMutex: the decoding thread may measure it
 
     // Written by the user-interface thread (mode) and the callback (position, and the end).
     mutable std::mutex m_statusMutex;

@@ -138,7 +138,7 @@ OpenResult<StreamDevice> StreamDevice::open(const std::string& path, DeviceKind 
         device->m_byteLimit = kHeaderBytes;
         if (std::strcmp(container->name, "mp3") == 0)
             device->m_skipBytes = id3v2TagBytes(path);
-        if (!device->openInput(path, container, kind == DeviceKind::WaveAudio ? kWaveProbeBytes : kProbeBytes))
+        if (!device->openStream(container, kind == DeviceKind::WaveAudio ? kWaveProbeBytes : kProbeBytes))
             continue;
         // Decode the first frames now: a file that opens is known to play, and its first samples
         // are ready for the output before the decoding thread has even started.
@@ -151,24 +151,28 @@ OpenResult<StreamDevice> StreamDevice::open(const std::string& path, DeviceKind 
     return OpenError{undecodableError(kind)};
 }
 
-bool StreamDevice::openInput(const std::string& path, const AVInputFormat* container, int probeBytes)
+// Opens the file into format (null on failure), from m_skipBytes on, reads cut short by the
+// interrupt callback.
+bool StreamDevice::openInput(AVFormatContext*& format, const AVInputFormat* container, int probeBytes)
 {
-    m_format = avformat_alloc_context();
-    if (m_format == nullptr)
+    format = avformat_alloc_context();
+    if (format == nullptr)
         return false;
-    m_format->interrupt_callback.callback = &StreamDevice::interruptCallback;
-    m_format->interrupt_callback.opaque = this;
-
+    format->interrupt_callback.callback = &StreamDevice::interruptCallback;
+    format->interrupt_callback.opaque = this;
     AVDictionary* options = nullptr;
     av_dict_set_int(&options, "probesize", probeBytes, 0);
     av_dict_set(&options, "analyzeduration", kAnalyzeMicroseconds, 0);
     av_dict_set_int(&options, "skip_initial_bytes", m_skipBytes, 0);
-    const int opened = avformat_open_input(&m_format, path.c_str(), container, &options);
+    const int opened = avformat_open_input(&format, m_path.c_str(), container, &options);
     av_dict_free(&options);
-    if (opened < 0) {
-        m_format = nullptr; // freed by avformat_open_input
+    return opened >= 0; // on failure avformat_open_input has freed it
+}
+
+bool StreamDevice::openStream(const AVInputFormat* container, int probeBytes)
+{
+    if (!openInput(m_format, container, probeBytes))
         return false;
-    }
     const std::int64_t dataStart = avio_tell(m_format->pb); // where a wav's data begins
 
     const AVCodec* decoder = nullptr;
@@ -205,6 +209,7 @@ bool StreamDevice::openInput(const std::string& path, const AVInputFormat* conta
         m_lengthFrames = av_rescale_q(stream->duration, stream->time_base, AVRational{1, kOutputRate});
     else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
         m_lengthFrames = av_rescale(m_format->duration, kOutputRate, AV_TIME_BASE);
+    m_lengthGuessed = m_format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
     // A recorder that streams cannot know the data's size when it writes the header, and leaves
     // it 0 or 0xFFFFFFFF: PCM data then runs to the end of the file, which gives the length.
     const std::int64_t frameBytes =
@@ -215,9 +220,38 @@ bool StreamDevice::openInput(const std::string& path, const AVInputFormat* conta
     return true;
 }
 
+bool StreamDevice::measureLength()
+{
+    // A step reads about 100 KB of an mp3: a fraction of a millisecond from the disk's cache.
+    constexpr int kPacketsPerStep = 256;
+    if (!m_lengthGuessed)
+        return true;
+    FfmpegLogScope logScope(m_log);
+    if (m_measure == nullptr && !openInput(m_measure, m_format->iformat, kProbeBytes)) {
+        m_lengthGuessed = false; // the guess stays
+        return true;
+    }
+    AVPacket* packet = m_packet; // free between the decoding thread's reads
+    for (int i = 0; i < kPacketsPerStep; ++i) {
+        if (av_read_frame(m_measure, packet) < 0) {
+            if (!m_abort.load(std::memory_order_relaxed))
+                m_lengthFrames =
+                    av_rescale_q(m_measured, m_format->streams[m_streamIndex]->time_base, {1, kOutputRate});
+            avformat_close_input(&m_measure);
+            m_lengthGuessed = false;
+            return true;
+        }
+        if (packet->stream_index == m_streamIndex)
+            m_measured += packet->duration;
+        av_packet_unref(packet);
+    }
+    return false;
+}
+
 StreamDevice::~StreamDevice()
 {
     FfmpegLogScope logScope(m_log);
+    avformat_close_input(&m_measure);
     swr_free(&m_resampler);
     av_packet_free(&m_packet);
     av_frame_free(&m_frame);

@@ -39,16 +39,19 @@ public:
     std::size_t read(float* interleavedStereo, std::size_t frames) override;
     bool rewind() override;
     std::int64_t lengthFrames() const override { return m_lengthFrames; }
+    bool measureLength() override;
     void requestAbort() override { m_abort.store(true, std::memory_order_relaxed); }
 
 private:
-    explicit StreamDevice(const std::string& path) : m_log(path) {}
-    bool openInput(const std::string& path, const AVInputFormat* container, int probeBytes);
+    explicit StreamDevice(const std::string& path) : m_path(path), m_log(path) {}
+    bool openInput(AVFormatContext*& format, const AVInputFormat* container, int probeBytes);
+    bool openStream(const AVInputFormat* container, int probeBytes);
     bool decodeMore();
     bool convertFrame(const AVFrame* frame);
     void drainResampler();
     static int interruptCallback(void* self);
 
+    const std::string m_path;
     AVFormatContext* m_format = nullptr;
     AVCodecContext* m_codec = nullptr;
     SwrContext* m_resampler = nullptr;
@@ -57,6 +60,12 @@ private:
     int m_streamIndex = -1;
     std::int64_t m_skipBytes = 0; // where the audio starts: an mp3's ID3v2 tags are skipped unread
     std::int64_t m_lengthFrames = -1;
+    // An MPEG audio file without a header that counts its frames (Xing, VBRI) has its length
+    // guessed from the first frames' bit rate, which is far off for variable bit rates: a second
+    // demuxer sums the durations of all its packets, and the guess holds until it is done.
+    bool m_lengthGuessed = false;
+    AVFormatContext* m_measure = nullptr;
+    std::int64_t m_measured = 0; // in the stream's time base
 
     // Decoded and resampled frames not yet handed out; m_pendingOffset floats are used up.
     std::vector<float> m_pending;
