@@ -1,6 +1,7 @@
 #include "DeviceRegistry.h"
 
 #include "DeviceKind.h"
+#include "FfmpegLog.h"
 #include "MidiRenderer.h"
 #include "OpenResult.h"
 #include "SoundOutput.h"
@@ -30,9 +31,11 @@ OpenResult<FrameSource> openSource(const std::string& path)
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (!std::filesystem::exists(status))
-        return OpenError{MCIERR_FILE_NOT_FOUND};
-    if (!std::filesystem::is_regular_file(status) || std::filesystem::file_size(path, ec) == 0 || ec)
-        return OpenError{undecodableError(kind)};
+        return OpenError{MCIERR_FILE_NOT_FOUND, "the file is not there"};
+    if (!std::filesystem::is_regular_file(status))
+        return OpenError{undecodableError(kind), "it is a folder or a device, not a file"};
+    if (std::filesystem::file_size(path, ec) == 0 || ec)
+        return OpenError{undecodableError(kind), ec ? ec.message() : "the file is empty"};
     if (kind == DeviceKind::Sequencer)
         return MidiRenderer::open(path);
     return StreamDevice::open(path, kind);
@@ -59,13 +62,17 @@ unsigned long DeviceRegistry::open(const std::string& deviceName, const std::str
         return MCIERR_DEVICE_OPEN;
 
     OpenResult<FrameSource> source = openSource(filePath);
-    if (!source)
+    if (!source) {
+        sayOncePerFile(filePath, "not played: " + source.openError().reason);
         return source.error();
+    }
 
     // The output opens with the first device, so that the first play finds it ready.
     SoundOutput& output = SoundOutput::instance();
-    if (const unsigned long outputError = output.open(); outputError != 0)
+    if (const unsigned long outputError = output.open(); outputError != 0) {
+        sayOncePerFile(filePath, "not played: no sound output could be opened");
         return outputError;
+    }
     m_devices.emplace(deviceName, Device{std::make_unique<PlaybackChannel>(source.take(), output), openStarted});
     return 0;
 }

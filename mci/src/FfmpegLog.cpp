@@ -32,7 +32,7 @@ void logCallback(void* context, int level, const char* format, va_list arguments
     if (level > AV_LOG_ERROR)
         return;
     FfmpegLogFile& file = t_file != nullptr ? *t_file : g_unscoped;
-    if (file.said.exchange(true) || !firstLineFor(file.name))
+    if ((file.holding && !file.held.empty()) || (!file.holding && file.said.exchange(true)))
         return;
     char text[512];
     int printPrefix = 0; // FFmpeg's "[name @ address]": the component's name is enough
@@ -42,10 +42,20 @@ void logCallback(void* context, int level, const char* format, va_list arguments
         text[--length] = '\0';
     const AVClass* component = context != nullptr ? *static_cast<AVClass**>(context) : nullptr;
     const char* componentName = component != nullptr ? component->item_name(context) : "FFmpeg";
-    std::fprintf(stderr, "mci: %s: %s: %s\n", file.name.c_str(), componentName, text);
+    const std::string line = std::string(componentName) + ": " + text;
+    if (file.holding)
+        file.held = line;
+    else
+        sayOncePerFile(file.name, line);
 }
 
 } // namespace
+
+void sayOncePerFile(const std::string& file, const std::string& text)
+{
+    if (firstLineFor(file))
+        std::fprintf(stderr, "mci: %s: %s\n", file.c_str(), text.c_str());
+}
 
 void routeFfmpegLog()
 {

@@ -19,7 +19,15 @@ struct FfmpegLogFile {
     explicit FfmpegLogFile(std::string name) : name(std::move(name)) {}
     const std::string name;
     std::atomic<bool> said{false}; // this open has had its say (spares the process-wide lookup)
+    // While the file is being opened (one thread), FFmpeg's first complaint is kept here rather
+    // than written: a refused file gets one line that says why in the layer's words, with it.
+    bool holding = false;
+    std::string held;
 };
+
+// Writes "mci: FILE: TEXT" on stderr, unless a line about file has been written already in this
+// process (by FFmpeg's log or by this). Any thread.
+void sayOncePerFile(const std::string& file, const std::string& text);
 
 // Installs the log callback. Idempotent; any thread.
 void routeFfmpegLog();

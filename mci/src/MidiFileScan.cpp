@@ -64,6 +64,14 @@ public:
         return true;
     }
 
+    bool littleEndian32(std::uint32_t& out)
+    {
+        if (!bigEndian(4, out))
+            return false;
+        out = (out >> 24) | ((out >> 8) & 0xFF00) | ((out << 8) & 0xFF0000) | (out << 24);
+        return true;
+    }
+
     bool tag(const char* fourCC)
     {
         if (m_end - m_pos < 4 || !std::equal(fourCC, fourCC + 4, m_data + m_pos))
@@ -93,34 +101,38 @@ int requiredMetaLength(std::uint8_t type)
 // A tempo change: from this tick on, so many microseconds per quarter.
 using TempoChange = std::pair<std::uint32_t, double>;
 
-// Walks one track's events. Adds its tempo changes to tempos and the tick of each event to
-// eventTicks (in order, so the track's part of it is sorted), and raises lastTick to its last
-// event's. Fails once eventTicks would hold more than kMaxMidiEvents.
-bool scanTrack(ByteReader& track, std::vector<TempoChange>& tempos, std::vector<std::uint32_t>& eventTicks,
-               std::uint32_t& lastTick)
+// Why a file is refused, in a listener's words.
+constexpr const char* kDamaged = "the MIDI data is damaged or cut short";
+constexpr const char* kTooManyEvents = "it has more than a million events";
+
+// Walks one track's events. Adds its tempo changes to tempos (and where their data lies in the
+// file to tempoOffsets) and the tick of each event to eventTicks (in order, so the track's part of
+// it is sorted), and raises lastTick to its last event's. Returns why it cannot be played, or null.
+const char* scanTrack(ByteReader& track, std::vector<TempoChange>& tempos, std::vector<std::size_t>& tempoOffsets,
+                      std::vector<std::uint32_t>& eventTicks, std::uint32_t& lastTick)
 {
     std::uint64_t tick = 0;
     std::uint8_t runningStatus = 0;
     while (!track.atEnd()) {
         std::uint32_t delta;
         if (!track.varLength(delta))
-            return false;
+            return kDamaged;
         tick += delta;
         // The player counts ticks in an int; beyond that its timing breaks down.
         if (tick > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
-            return false;
+            return "it lasts longer than the player can count";
         lastTick = std::max(lastTick, static_cast<std::uint32_t>(tick));
         if (eventTicks.size() >= kMaxMidiEvents)
-            return false;
+            return kTooManyEvents;
         eventTicks.push_back(static_cast<std::uint32_t>(tick));
 
         std::uint8_t status;
         if (!track.byte(status))
-            return false;
+            return kDamaged;
         if (!(status & 0x80)) {
             // A data byte: it belongs to an event with the previous status.
             if (!(runningStatus & 0x80))
-                return false;
+                return kDamaged;
             track.unread();
             status = runningStatus;
         }
@@ -130,35 +142,36 @@ bool scanTrack(ByteReader& track, std::vector<TempoChange>& tempos, std::vector<
             std::uint8_t type;
             std::uint32_t length;
             if (!track.byte(type) || !track.varLength(length))
-                return false;
+                return kDamaged;
             const int required = requiredMetaLength(type);
             if (required >= 0 && length != static_cast<std::uint32_t>(required))
-                return false;
+                return kDamaged;
             if (type == 0x51 && length == 3) {
+                tempoOffsets.push_back(track.position());
                 std::uint32_t microseconds;
                 if (!track.bigEndian(3, microseconds) || microseconds == 0)
-                    return false;
+                    return kDamaged;
                 tempos.emplace_back(static_cast<std::uint32_t>(tick), static_cast<double>(microseconds));
                 continue;
             }
             if (!track.skip(length))
-                return false;
+                return kDamaged;
             if (type == 0x2F)
-                return true; // the player reads no further
+                return nullptr; // the player reads no further
         } else if (status == 0xF0 || status == 0xF7) {
             std::uint32_t length;
             if (!track.varLength(length) || !track.skip(length))
-                return false;
+                return kDamaged;
         } else if (status >= 0xF1) {
-            return false; // system common and real-time messages have no place in a file
+            return kDamaged; // system common and real-time messages have no place in a file
         } else {
             const std::uint8_t kind = status & 0xF0;
             const std::size_t dataBytes = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
             if (!track.skip(dataBytes))
-                return false;
+                return kDamaged;
         }
     }
-    return true;
+    return nullptr;
 }
 
 // Converts ticks to milliseconds through the tempo map (changes sorted by tick), for ticks
@@ -211,28 +224,45 @@ bool tooDense(const std::vector<std::uint32_t>& ticks, TempoClock clock)
 
 } // namespace
 
-std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, std::size_t size)
+std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, std::size_t size, const char** refusal)
 {
-    if (data == nullptr)
-        return std::nullopt;
+    const char* unused = nullptr;
+    const char*& why = refusal != nullptr ? *refusal : unused;
+    why = "it is not a Standard MIDI File";
     ByteReader file(data, 0, size);
     std::uint32_t headerLength, format, tracks, division;
-    if (!file.tag("MThd") || !file.bigEndian(4, headerLength) || headerLength != 6 || !file.bigEndian(2, format) ||
-        !file.bigEndian(2, tracks) || !file.bigEndian(2, division))
+    if (data == nullptr || !file.tag("MThd") || !file.bigEndian(4, headerLength) || headerLength != 6 ||
+        !file.bigEndian(2, format) || !file.bigEndian(2, tracks) || !file.bigEndian(2, division) || format > 2)
         return std::nullopt;
-    // SMPTE timing (top bit of the division) is something the player cannot follow.
-    if (format > 2 || tracks == 0 || tracks > kMaxMidiTracks || division == 0 || (division & 0x8000))
-        return std::nullopt;
-
     MidiFileSummary summary;
     summary.format = static_cast<int>(format);
     summary.ticksPerQuarter = static_cast<int>(division);
+    if (division & 0x8000) {
+        // SMPTE timing: frames a second (the high byte, negated; 29 is 30 drop-frame, 29.97) of so
+        // many ticks each. As quarters, a quarter is 30 (or 24, 25) frames at a tempo that makes it
+        // last a second (1.001 s for 29.97).
+        const int framesPerSecond = 256 - static_cast<int>(division >> 8), ticksPerFrame = division & 0xFF;
+        const bool known =
+            framesPerSecond == 24 || framesPerSecond == 25 || framesPerSecond == 29 || framesPerSecond == 30;
+        summary.ticksPerQuarter = (framesPerSecond == 29 ? 30 : framesPerSecond) * ticksPerFrame;
+        summary.smpteTempo = framesPerSecond == 29 ? 1001001 : 1000000;
+        if (!known || ticksPerFrame == 0)
+            return why = "its SMPTE timing is not one of 24, 25, 29.97 or 30 frames a second", std::nullopt;
+    }
+    if (tracks == 0 || tracks > kMaxMidiTracks || division == 0)
+        return why = tracks == 0               ? "it has no tracks"
+                     : tracks > kMaxMidiTracks ? "it has more than 128 tracks"
+                                               : kDamaged,
+               std::nullopt;
+
     std::vector<TempoChange> tempos;
     std::vector<std::uint32_t> eventTicks;
     std::vector<std::size_t> trackStarts; // where each track's (sorted) run of eventTicks begins
 
+    why = kDamaged;
     while (summary.trackCount < static_cast<int>(tracks)) {
         // Chunks other than tracks are skipped, as the format asks of readers.
+        const std::size_t chunkAt = file.position();
         const bool isTrack = file.tag("MTrk");
         if (!isTrack && !file.skip(4))
             return std::nullopt;
@@ -243,9 +273,11 @@ std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, st
         file.skip(length);
         if (!isTrack)
             continue;
+        if (summary.trackCount == 0)
+            summary.firstTrackAt = chunkAt;
         ByteReader track(data, begin, begin + length);
         trackStarts.push_back(eventTicks.size());
-        if (!scanTrack(track, tempos, eventTicks, summary.lastEventTick))
+        if ((why = scanTrack(track, tempos, summary.tempoOffsets, eventTicks, summary.lastEventTick)) != nullptr)
             return std::nullopt;
         ++summary.trackCount;
     }
@@ -253,6 +285,8 @@ std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, st
     // Tempo changes apply from their tick, in file order where ticks are equal, as the player does.
     std::stable_sort(tempos.begin(), tempos.end(),
                      [](const TempoChange& a, const TempoChange& b) { return a.first < b.first; });
+    if (summary.smpteTempo != 0)
+        tempos = {{0, static_cast<double>(summary.smpteTempo)}}; // the file's own mean nothing
     // The tracks' runs of ticks merged into one sorted list, pairwise (n log tracks).
     trackStarts.push_back(eventTicks.size());
     for (std::size_t width = 1; width + 1 < trackStarts.size(); width *= 2) {
@@ -264,9 +298,47 @@ std::optional<MidiFileSummary> scanStandardMidiFile(const std::uint8_t* data, st
         }
     }
     if (tooDense(eventTicks, TempoClock(summary.ticksPerQuarter, tempos)))
-        return std::nullopt;
+        return why = "it has more events within a tenth of a second than can be played in time", std::nullopt;
     summary.eventCount = eventTicks.size();
     summary.lastEventMs = TempoClock(summary.ticksPerQuarter, tempos).ms(summary.lastEventTick);
+    why = nullptr;
+    return summary;
+}
+
+std::optional<MidiFileSummary> readMidiFile(std::vector<std::uint8_t>& file, const char** refusal)
+{
+    // RIFF-wrapped ("RMID"): the Standard MIDI File is the "data" chunk.
+    ByteReader riff(file.data(), 0, file.size());
+    std::uint32_t size = 0;
+    if (riff.tag("RIFF") && riff.skip(4) && riff.tag("RMID")) {
+        bool found = false; // chunks before it are skipped, each padded to an even size
+        while (!(found = riff.tag("data")) && riff.skip(4) && riff.littleEndian32(size) &&
+               riff.skip(std::size_t(size) + (size & 1))) {
+        }
+        if (!found || !riff.littleEndian32(size) || size > file.size() - riff.position())
+            return *refusal = "it is a RIFF MIDI file without MIDI data", std::nullopt;
+        file = std::vector<std::uint8_t>(file.begin() + long(riff.position()),
+                                         file.begin() + long(riff.position() + size));
+    }
+    std::optional<MidiFileSummary> summary = scanStandardMidiFile(file.data(), file.size(), refusal);
+    if (!summary || summary->smpteTempo == 0)
+        return summary;
+    // SMPTE timing, which the synthesizer's player does not follow, becomes the quarter-note timing
+    // the summary has worked out: its division, every tempo event set to its tempo (under SMPTE
+    // timing they mean nothing), and that tempo at the start of the first track.
+    const std::uint32_t tempo = summary->smpteTempo;
+    const std::uint8_t tempoEvent[] = {
+        0, 0xFF, 0x51, 3, std::uint8_t(tempo >> 16), std::uint8_t(tempo >> 8), std::uint8_t(tempo)};
+    for (const std::size_t at : summary->tempoOffsets)
+        std::copy(tempoEvent + 4, tempoEvent + 7, file.begin() + long(at));
+    file[12] = std::uint8_t(summary->ticksPerQuarter >> 8);
+    file[13] = std::uint8_t(summary->ticksPerQuarter);
+    std::uint8_t* length = file.data() + summary->firstTrackAt + 4;
+    const std::uint32_t newLength = (std::uint32_t(length[0]) << 24 | length[1] << 16 | length[2] << 8 | length[3]) + 7;
+    for (int i = 0; i < 4; ++i)
+        length[i] = std::uint8_t(newLength >> (24 - 8 * i));
+    file.insert(file.begin() + long(summary->firstTrackAt + 8), tempoEvent, tempoEvent + 7);
+    summary->smpteTempo = 0;
     return summary;
 }
 

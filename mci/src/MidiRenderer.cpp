@@ -35,26 +35,25 @@ bool readWholeFile(const std::string& path, std::uintmax_t size, std::vector<std
 
 OpenResult<MidiRenderer> MidiRenderer::open(const std::string& path, SoundFontCache& soundFonts)
 {
-    constexpr OpenError kInvalid{MCIERR_INVALID_FILE};
+    const auto invalid = [](std::string reason) { return OpenError{MCIERR_INVALID_FILE, std::move(reason)}; };
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMaxFileBytes)
-        return kInvalid;
-
+    if (!ec && size > kMaxFileBytes)
+        return invalid("it is larger than 64 MB, which no MIDI file is");
     std::vector<std::uint8_t> file;
-    if (!readWholeFile(path, size, file))
-        return kInvalid;
-    const std::optional<MidiFileSummary> summary = scanStandardMidiFile(file.data(), file.size());
+    if (ec || !readWholeFile(path, size, file))
+        return invalid("it could not be read");
+    const char* refusal = nullptr;
+    const std::optional<MidiFileSummary> summary = readMidiFile(file, &refusal);
     if (!summary)
-        return kInvalid;
+        return invalid(refusal);
 
     std::unique_ptr<MidiRenderer> renderer(new MidiRenderer(soundFonts, std::move(file), *summary));
     renderer->m_settings = newRendererSettings();
-    if (!renderer->m_settings)
-        return kInvalid;
     SoundFontCache::Guard guard(soundFonts);
-    if (!renderer->startLocked())
-        return kInvalid;
+    if (!renderer->m_settings || !renderer->startLocked())
+        return invalid(renderer->m_settings && renderer->m_soundFontAdded ? "the synthesizer did not start"
+                                                                          : "no soundfont could be loaded to play it");
     return renderer;
 }
 

@@ -106,6 +106,13 @@ std::int64_t id3v2TagBytes(const std::string& path)
     return end;
 }
 
+// What a container that did not open should have held, in a listener's words.
+std::string expectedContent(const AVInputFormat* container)
+{
+    const std::string name = container->name;
+    return name == "asf" ? "it is not a WMA file" : name == "mp3" ? "it is not MPEG audio" : "it is not a WAVE file";
+}
+
 // A few damaged packets in a row are skipped (some files carry a broken first frame); more
 // than this ends the file where it is, as a read error does.
 constexpr int kMaxBadPacketsInARow = 4;
@@ -114,15 +121,20 @@ constexpr int kMaxBadPacketsInARow = 4;
 
 int StreamDevice::interruptCallback(void* self)
 {
-    const auto* device = static_cast<StreamDevice*>(self);
+    auto* device = static_cast<StreamDevice*>(self);
     if (device->m_abort.load(std::memory_order_relaxed))
         return 1;
     if (!device->m_opening)
         return 0;
     // Called on the opening thread from within FFmpeg's reads, which count what they read.
     const AVIOContext* io = device->m_format != nullptr ? device->m_format->pb : nullptr;
-    return (io != nullptr && io->bytes_read > device->m_byteLimit) ||
-           std::chrono::steady_clock::now() > device->m_deadline;
+    if (io != nullptr && io->bytes_read > device->m_byteLimit)
+        device->m_refusal = "no sound was found where it should begin";
+    else if (std::chrono::steady_clock::now() > device->m_deadline)
+        device->m_refusal = "it took too long to open";
+    else
+        return 0;
+    return 1;
 }
 
 OpenResult<StreamDevice> StreamDevice::open(const std::string& path, DeviceKind kind)
@@ -130,25 +142,39 @@ OpenResult<StreamDevice> StreamDevice::open(const std::string& path, DeviceKind 
     routeFfmpegLog();
     capFfmpegAllocations();
     const auto deadline = std::chrono::steady_clock::now() + kOpenTimeLimit;
+    std::string refusal; // why the first container tried did not open
     for (const AVInputFormat* container : containersFor(path, kind)) {
         std::unique_ptr<StreamDevice> device(new StreamDevice(path));
+        device->m_log.holding = true;
         FfmpegLogScope logScope(device->m_log);
         device->m_opening = true;
         device->m_deadline = deadline;
         device->m_byteLimit = kHeaderBytes;
         if (std::strcmp(container->name, "mp3") == 0)
             device->m_skipBytes = id3v2TagBytes(path);
-        if (!device->openStream(container, kind == DeviceKind::WaveAudio ? kWaveProbeBytes : kProbeBytes))
-            continue;
+        bool opened = device->openStream(container, kind == DeviceKind::WaveAudio ? kWaveProbeBytes : kProbeBytes);
         // Decode the first frames now: a file that opens is known to play, and its first samples
         // are ready for the output before the decoding thread has even started.
-        device->m_byteLimit = device->m_format->pb->bytes_read + kFirstFrameBytes;
-        if (!device->decodeMore() && device->m_pending.empty())
-            continue;
-        device->m_opening = false;
-        return device;
+        if (opened) {
+            device->m_byteLimit = device->m_format->pb->bytes_read + kFirstFrameBytes;
+            opened = device->decodeMore() || !device->m_pending.empty();
+            if (!opened && device->m_refusal.empty())
+                device->m_refusal = "its first sound does not decode";
+        }
+        device->m_log.holding = false;
+        if (opened) {
+            device->m_opening = false;
+            if (!device->m_log.held.empty()) // what FFmpeg found wrong with a file that plays
+                sayOncePerFile(path, device->m_log.held);
+            return device;
+        }
+        if (refusal.empty()) {
+            const std::string& held = device->m_log.held;
+            refusal = (device->m_refusal.empty() ? expectedContent(container) : device->m_refusal) +
+                      (held.empty() ? "" : " (" + held + ")");
+        }
     }
-    return OpenError{undecodableError(kind)};
+    return OpenError{undecodableError(kind), refusal};
 }
 
 // Opens the file into format (null on failure), from m_skipBytes on, reads cut short by the
@@ -194,8 +220,11 @@ bool StreamDevice::openStream(const AVInputFormat* container, int probeBytes)
     }
 
     const AVStream* stream = m_format->streams[m_streamIndex];
-    if (!plausibleFormat(stream->codecpar->sample_rate, stream->codecpar->ch_layout.nb_channels))
+    if (!plausibleFormat(stream->codecpar->sample_rate, stream->codecpar->ch_layout.nb_channels)) {
+        m_refusal = "its header claims " + std::to_string(stream->codecpar->sample_rate) + " samples a second in " +
+                    std::to_string(stream->codecpar->ch_layout.nb_channels) + " channels";
         return false;
+    }
     m_codec = avcodec_alloc_context3(decoder);
     if (m_codec == nullptr || avcodec_parameters_to_context(m_codec, stream->codecpar) < 0 ||
         avcodec_open2(m_codec, decoder, nullptr) < 0)

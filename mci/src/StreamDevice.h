@@ -84,7 +84,8 @@ private:
     std::int64_t m_byteLimit = 0;
     std::chrono::steady_clock::time_point m_deadline;
 
-    FfmpegLogFile m_log; // FFmpeg's complaints about this file: one line at most
+    std::string m_refusal; // why open failed, when it knows better than "not MPEG audio"
+    FfmpegLogFile m_log;   // FFmpeg's complaints about this file: one line at most
 };
 
 } // namespace zuvelo::mci
