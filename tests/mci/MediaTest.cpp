@@ -349,12 +349,19 @@ TEST_F(Media, realWorldShapes_playAndTellTheirLength)
         smpte[12] = 0xE7, smpte[13] = 40; // 25 frames of 40 ticks a second
         write("smpte" + std::to_string(smpte[9]) + ".mid", smpte);
     }
+    Bytes dense{0, 0xFF, 0x51, 3, 1, 0x19, 0x40, 0, 0x90, 60, 100}; // 0.75 ms a tick, 32 events each, the note held
+    for (int tick = 0; tick < 1333; ++tick)
+        for (Byte channel = 0; channel < 16; ++channel)
+            dense.insert(dense.end(), {Byte(channel ? 0 : 1), Byte(0xB0 + channel), 1, Byte(tick % 128), 0,
+                                       Byte(0xE0 + channel), 0, Byte(tick % 128)});
+    write("dense.mid", smf({dense}));
     Bytes riff = smf({{0, 0xC0, 40, 0, 0x90, 67, 110, 48, 0xFF, 0x2F, 0}});
     riff.insert(riff.begin(), {'R', 'I', 'F', 'F', Byte(riff.size() + 12), 0, 0, 0, 'R', 'M', 'I', 'D',
                                'd', 'a', 't', 'a', Byte(riff.size()),      0, 0, 0});
     write("riff.mid", riff);
     const std::pair<std::string, long> rows[] = {{"cover.mp3", 10000}, {"stream.wav", 1000}, {"vbr.mp3", 6000},
-                                                 {"smpte0.mid", 1000}, {"smpte1.mid", 1000}, {"riff.mid", 250}};
+                                                 {"smpte0.mid", 1000}, {"smpte1.mid", 1000}, {"riff.mid", 250},
+                                                 {"dense.mid", 1000}};
     const auto bytesRead = [] {
         std::ifstream io("/proc/self/io");
         std::string key;
