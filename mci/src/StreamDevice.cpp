@@ -119,6 +119,22 @@ constexpr int kMaxBadPacketsInARow = 4;
 
 } // namespace
 
+StreamDevice::StreamDevice(const std::string& path) : m_path(path), m_log(path)
+{
+    ::stat(path.c_str(), &m_opened);
+}
+
+// Whether the file was written to since it was opened (a tag editor that rewrites it in place):
+// what is read from it now is another file's bytes at the old one's places, which decode to
+// noise. A file replaced by a new one (renamed over it) is not this file, which reads on intact.
+bool StreamDevice::changedOnDisk() const
+{
+    struct stat now {};
+    return ::stat(m_path.c_str(), &now) == 0 && now.st_dev == m_opened.st_dev && now.st_ino == m_opened.st_ino &&
+           (now.st_size != m_opened.st_size || now.st_mtim.tv_sec != m_opened.st_mtim.tv_sec ||
+            now.st_mtim.tv_nsec != m_opened.st_mtim.tv_nsec);
+}
+
 int StreamDevice::interruptCallback(void* self)
 {
     auto* device = static_cast<StreamDevice*>(self);
@@ -416,6 +432,14 @@ std::size_t StreamDevice::read(float* interleavedStereo, std::size_t frames)
                     n * kOutputChannels * sizeof(float));
         m_pendingOffset += n * kOutputChannels;
         done += n;
+    }
+    // Checked after the reads: frames read before the first write are sound, and a write that came
+    // during these reads drops them all. The piece then ends here, as if the file had ended.
+    if (changedOnDisk()) {
+        m_ended = true;
+        m_pending.clear();
+        m_pendingOffset = 0;
+        return 0;
     }
     return done;
 }

@@ -5,6 +5,8 @@
 #include "FrameSource.h"
 #include "OpenResult.h"
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -43,7 +45,8 @@ public:
     void requestAbort() override { m_abort.store(true, std::memory_order_relaxed); }
 
 private:
-    explicit StreamDevice(const std::string& path) : m_path(path), m_log(path) {}
+    explicit StreamDevice(const std::string& path);
+    bool changedOnDisk() const;
     bool openInput(AVFormatContext*& format, const AVInputFormat* container, int probeBytes);
     bool openStream(const AVInputFormat* container, int probeBytes);
     bool decodeMore();
@@ -84,6 +87,8 @@ private:
     std::int64_t m_byteLimit = 0;
     std::chrono::steady_clock::time_point m_deadline;
 
+    // The file as it was when opened: its identity, size and modification time.
+    struct stat m_opened {};
     std::string m_refusal; // why open failed, when it knows better than "not MPEG audio"
     FfmpegLogFile m_log;   // FFmpeg's complaints about this file: one line at most
 };

@@ -193,6 +193,26 @@ TEST_F(Media, pauseStopAndSeek_loseAndRepeatNothing_andCloseCutsAtOnce)
     }
 }
 
+// A wav rewritten in place while it plays (a tag editor's way) ends where the change is noticed, as
+// if it had ended there, rather than playing the new bytes at the old places: loud noise.
+TEST_F(Media, aFileRewrittenWhilePlaying_endsThere)
+{
+    const std::string device = "\"" + encode("sweep.wav", 5) + "\"";
+    ASSERT_EQ(send("open " + device) + send("play " + device), 0u);
+    EXPECT_TRUE(eventually([&] { return position(device) >= 200; }));
+    std::string noise(fs::file_size(m_folder / "sweep.wav") - 100, '\0');
+    std::generate(noise.begin(), noise.end(), std::mt19937(7));
+    std::fstream(m_folder / "sweep.wav", std::ios::in | std::ios::out)
+        .seekp(100)
+        .write(noise.data(), long(noise.size()));
+    ASSERT_TRUE(eventually([&] { return status(device, "mode") == "stopped"; }));
+    EXPECT_LT(position(device), 3000) << "of 5000 ms";
+    const Samples played = recording();
+    EXPECT_LT(std::abs(*std::max_element(played.begin(), played.end(),
+                                         [](float a, float b) { return std::abs(a) < std::abs(b); })),
+              0.25f);
+}
+
 // mciplay plays a file to its end in a process of its own, where the output opens afresh: without
 // a sound device (the driver does not start, or the device does not open) it falls back to SDL's
 // dummy driver, says so once, and plays on.
