@@ -76,6 +76,7 @@ MidiRenderer::~MidiRenderer()
 
 bool MidiRenderer::startLocked()
 {
+    m_limiter = {};
     m_frames = 0;
     m_eventsDone = false;
     m_eventsDoneFrame = 0;
@@ -139,6 +140,7 @@ std::size_t MidiRenderer::read(float* interleavedStereo, std::size_t frames)
         const std::size_t block = std::min(kBlockFrames, frames - written);
         float* out = interleavedStereo + written * kOutputChannels;
         fluid_synth_write_float(m_synth, static_cast<int>(block), out, 0, kOutputChannels, out, 1, kOutputChannels);
+        m_limiter.process(out, block, kOutputRate);
         written += block;
         m_frames += block;
         updateEndLocked();

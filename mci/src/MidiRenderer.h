@@ -3,6 +3,7 @@
 #include "FrameSource.h"
 #include "MidiFileScan.h"
 #include "OpenResult.h"
+#include "PeakLimiter.h"
 #include "SoundFont.h"
 
 #include <cstddef>
@@ -79,6 +80,7 @@ private:
     fluid_player_t* m_player = nullptr;
     bool m_soundFontAdded = false;
 
+    PeakLimiter m_limiter;               // what the synthesizer renders never reaches full scale
     std::uint64_t m_frames = 0;          // rendered since the start
     bool m_eventsDone = false;           // the last event has been played
     std::uint64_t m_eventsDoneFrame = 0; // m_frames when that was first seen

@@ -379,9 +379,14 @@ TEST_F(Media, realWorldShapes_playAndTellTheirLength)
     riff.insert(riff.begin(), {'R', 'I', 'F', 'F', Byte(riff.size() + 12), 0, 0, 0, 'R', 'M', 'I', 'D',
                                'd', 'a', 't', 'a', Byte(riff.size()),      0, 0, 0});
     write("riff.mid", riff);
+    Bytes loud; // 64 notes of an organ struck at once at full velocity on every channel, and held
+    for (Byte key = 0; key < 64; ++key)
+        loud.insert(loud.end(), {0, Byte(0xC0 + key % 16), 19, 0, Byte(0x90 + key % 16), Byte(40 + key), 127});
+    loud.insert(loud.end(), {0x60, 0xFF, 0x2F, 0});
+    write("loud.mid", smf({loud}));
     const std::pair<std::string, long> rows[] = {{"cover.mp3", 10000}, {"stream.wav", 1000}, {"vbr.mp3", 6000},
                                                  {"smpte0.mid", 1000}, {"smpte1.mid", 1000}, {"riff.mid", 250},
-                                                 {"dense.mid", 1000}};
+                                                 {"dense.mid", 1000},  {"loud.mid", 500}};
     const auto bytesRead = [] {
         std::ifstream io("/proc/self/io");
         std::string key;
@@ -401,9 +406,10 @@ TEST_F(Media, realWorldShapes_playAndTellTheirLength)
             },
             std::chrono::seconds(5)))
             << name << " " << length;
-        EXPECT_NEAR(double(name.ends_with(".mid") ? decode(name).size() / 2 : (lengthMs + 1000) * 48),
-                    (lengthMs + 1000) * 48.0, 128)
-            << name;
+        const Samples midi = name.ends_with(".mid") ? decode(name) : Samples((lengthMs + 1000) * 96);
+        EXPECT_NEAR(double(midi.size() / 2), (lengthMs + 1000) * 48.0, 128) << name;
+        const auto loudest = [](float peak, float s) { return std::max(peak, std::fabs(s)); };
+        EXPECT_LT(std::accumulate(midi.begin(), midi.end(), 0.0f, loudest), 1.0f) << name << " reached full scale";
         EXPECT_EQ(send("close " + quoted(name)), 0u);
     }
 }
@@ -492,6 +498,9 @@ TEST_F(Media, soundFont_chosenBesideTheProgram_survivesDeletionMidPiece_andABrok
         EXPECT_EQ(soundFonts.loadedPath(), fonts / "gm.sf2");
         std::vector<float> audio(2 * 48000 * 4);
         ASSERT_EQ(renderer->read(audio.data(), 24000), 24000u);
+        // A piano note at velocity 100 about as loud as other music: its first half second.
+        EXPECT_GT(std::sqrt(std::inner_product(audio.begin(), audio.begin() + 48000, audio.begin(), 0.0) / 48000),
+                  0.03);
         if (truncate)
             fs::resize_file(fonts / "gm.sf2", 4096);
         fs::remove(fonts / "gm.sf2");
