@@ -26,12 +26,14 @@ struct MidiFileSummary {
 // would hold the caller for seconds and take hundreds of MB. Such files are refused.
 //
 // Density: sequencers export controller and pitch-bend data on every tick of 16 channels, about
-// 4,300 events in 100 ms, which plays easily. Rendering falls behind real time, and the output
-// starves, from about 30,000 notes struck and released in 100 ms on a loaded two-core machine
-// (zuvelo_midi_density_bench: 20,000 take 0.7 to 0.8 of real time, 30,000 1.07); controller data
-// costs a quarter of that. The limit keeps that margin.
+// 4,300 events in 100 ms, which plays easily. What gives out first is the window: the first 85 ms
+// of a piece are rendered during the open, on the caller's thread, and every note struck in them
+// costs about 5 us; 17,000 at one moment hold the open for 100 ms on a loaded two-core machine
+// (zuvelo_hostile_open_bench). The output would starve only from about 30,000 notes in every
+// 100 ms (zuvelo_midi_density_bench: 20,000 render in 0.7 to 0.8 of real time, controller data in
+// a quarter of that). The limit stays under both.
 inline constexpr std::size_t kMaxMidiEvents = 1000000;
-inline constexpr std::size_t kMaxMidiEventsPerWindow = 20000;
+inline constexpr std::size_t kMaxMidiEventsPerWindow = 15000;
 inline constexpr double kDensityWindowMs = 100.0;
 
 // Walks every chunk and event of a Standard MIDI File held in memory and returns its summary, or
