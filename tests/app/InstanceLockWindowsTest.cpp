@@ -6,19 +6,16 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 using namespace zuvelo;
-using zuvelo::testing::TemporaryFolder;
 
 // One copy per folder, whatever the letter case or a trailing separator; copies in two folders
 // run side by side; a copy that is killed frees its folder. The holder is this test program
 // started again with "--hold <folder>".
 TEST(InstanceLockWindows, oneCopyPerFolderUntilItsHolderDies)
 {
-    TemporaryFolder a, b;
+    zuvelo::testing::TemporaryFolder a, b;
     std::string upper = a.path();
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
+    ::CharUpperBuffA(upper.data(), DWORD(upper.size()));
     {
         const InstanceLock first(a.path()), again(a.path() + "\\"), inUpperCase(upper), other(b.path());
         EXPECT_TRUE(first.acquired() && other.acquired());
@@ -35,18 +32,16 @@ TEST(InstanceLockWindows, oneCopyPerFolderUntilItsHolderDies)
     EXPECT_FALSE(InstanceLock(a.path()).acquired());
     ::TerminateProcess(holder.hProcess, 1);
     ::WaitForSingleObject(holder.hProcess, INFINITE);
-    ::CloseHandle(holder.hProcess);
-    ::CloseHandle(holder.hThread);
     EXPECT_TRUE(InstanceLock(a.path()).acquired());
+    ::CloseHandle(holder.hProcess), ::CloseHandle(holder.hThread);
 }
 
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--hold") {
-        const InstanceLock lock(argv[2]);
-        if (lock.acquired())
-            std::ofstream(zuvelo::testing::fsPath(std::string(argv[2]) + "\\held")) << "held";
-        ::Sleep(INFINITE);
+        if (const InstanceLock lock(argv[2]); lock.acquired())
+            std::ofstream(zuvelo::testing::fsPath(std::string(argv[2]) + "\\held")) << "held", ::Sleep(INFINITE);
+        return 1;
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -9,51 +9,32 @@
 #include <thread>
 
 using namespace zuvelo;
-using zuvelo::testing::TemporaryFolder;
 
-static HANDLE openShared(const std::string& path, DWORD sharing)
+// A file another program holds open without sharing delete (an editor, a virus scanner) is
+// replaced once let go within the retry time; held longer, the failure is reported and the old
+// content stays whole. A read-only file is left alone and reported. A write clears away what a
+// crashed writer left, not a temporary still being written nor a name only alike.
+TEST(FileReplacementWindows, heldOpenReadOnlyAndLeftovers)
 {
-    return ::CreateFileW(toWidePath(path).c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
-// A file that another program holds open without sharing delete (an editor, a virus scanner) is
-// replaced once it lets go within the retry time; held longer, the failure is reported and the
-// old content stays whole. Nothing is left behind either way.
-TEST(FileReplacementWindows, aFileHeldOpenIsReplacedOnceLetGo)
-{
-    TemporaryFolder folder;
-    folder.write("muini.dat", "old");
-    const std::string path = folder / "muini.dat";
-    const long handles = zuvelo::testing::openHandles();
-    const HANDLE held = openShared(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_NE(replaceFileContents(path, "new").value_or("").find("muini.dat"), std::string::npos);
-    EXPECT_EQ(folder.read("muini.dat"), "old");
-
-    std::thread letGo([held] { ::Sleep(150), ::CloseHandle(held); });
-    EXPECT_EQ(replaceFileContents(path, "new"), std::nullopt);
-    letGo.join();
-    EXPECT_EQ(folder.read("muini.dat"), "new");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
-    EXPECT_EQ(zuvelo::testing::openHandles(), handles);
-}
-
-// A read-only file is left alone and reported. A write clears away what a crashed writer left,
-// but not a temporary file still being written, nor a name that only looks alike.
-TEST(FileReplacementWindows, readOnlyLeftAlone_leftoversOfACrashCleared)
-{
-    TemporaryFolder folder;
-    for (const char* name : {"list.csv", "readonly.dat", "list.csv.tmp17-3", "list.csv.tmp17-4", "list.csv.tmpx-1"})
+    zuvelo::testing::TemporaryFolder folder;
+    for (const char* name : {"muini.dat", "readonly", "muini.dat.tmp17-3", "muini.dat.tmp17-4", "muini.dat.tmpx-1"})
         folder.write(name, "old");
-    const std::wstring readOnly = toWidePath(folder / "readonly.dat");
-    ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    const HANDLE writing = openShared(folder / "list.csv.tmp17-4", 0);
+    const auto open = [&](const char* name, DWORD sharing) {
+        return ::CreateFileW(toWidePath(folder / name).c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    ::SetFileAttributesW(toWidePath(folder / "readonly").c_str(), FILE_ATTRIBUTE_READONLY);
+    const long handles = zuvelo::testing::openHandles();
+    const HANDLE writing = open("muini.dat.tmp17-4", 0), held = open("muini.dat", FILE_SHARE_READ | FILE_SHARE_WRITE);
 
-    EXPECT_NE(replaceFileContents(folder / "readonly.dat", "new").value_or("").find("read-only"), std::string::npos);
-    EXPECT_EQ(replaceFileContents(folder / "list.csv", "new"), std::nullopt);
+    EXPECT_NE(replaceFileContents(folder / "readonly", "new").value_or("").find("read-only"), std::string::npos);
+    EXPECT_NE(replaceFileContents(folder / "muini.dat", "new").value_or("").find("muini.dat"), std::string::npos);
+    EXPECT_EQ(folder.read("muini.dat") + folder.read("muini.dat.tmp17-3"), "old<missing>");
+    std::thread letGo([held] { ::Sleep(150), ::CloseHandle(held); });
+    EXPECT_EQ(replaceFileContents(folder / "muini.dat", "new"), std::nullopt);
+    letGo.join();
     ::CloseHandle(writing);
-    ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(folder.read("readonly.dat") + folder.read("list.csv"), "oldnew");
-    EXPECT_EQ(folder.read("list.csv.tmp17-3"), "<missing>");
-    EXPECT_EQ(folder.read("list.csv.tmp17-4") + folder.read("list.csv.tmpx-1"), "oldold");
+    EXPECT_EQ(zuvelo::testing::openHandles(), handles);
+    ::SetFileAttributesW(toWidePath(folder / "readonly").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(folder.read("muini.dat") + folder.read("readonly") + folder.read("muini.dat.tmp17-4"), "newoldold");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
 }

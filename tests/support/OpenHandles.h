@@ -1,8 +1,5 @@
 #pragma once
 
 namespace zuvelo::testing {
-
-// The number of files, folders and other objects this process holds open.
-long openHandles();
-
-} // namespace zuvelo::testing
+long openHandles(); // the files, folders and other objects this process holds open
+}

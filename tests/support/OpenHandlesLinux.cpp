@@ -2,7 +2,4 @@
 
 #include <filesystem>
 
-long zuvelo::testing::openHandles()
-{
-    return long(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
-}
+long zuvelo::testing::openHandles() { return long(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})); }

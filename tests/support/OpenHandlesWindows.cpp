@@ -5,6 +5,5 @@
 long zuvelo::testing::openHandles()
 {
     DWORD count = 0;
-    ::GetProcessHandleCount(::GetCurrentProcess(), &count);
-    return long(count);
+    return ::GetProcessHandleCount(::GetCurrentProcess(), &count) ? long(count) : -1;
 }

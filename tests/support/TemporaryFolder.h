@@ -11,10 +11,7 @@ namespace zuvelo::testing {
 
 // A path of the player's (UTF-8 bytes) as the standard library takes it: on Windows a plain
 // char string would pass through the ANSI code page; on Linux the bytes pass unchanged.
-inline std::filesystem::path fsPath(const std::string& path)
-{
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
+inline std::filesystem::path fsPath(const std::string& path) { return std::u8string(path.begin(), path.end()); }
 
 // A fresh folder under $TMPDIR (or the system's temporary folder, or base when given), removed
 // with everything in it when the object goes. Paths are UTF-8 bytes, as the player keeps them,
@@ -23,17 +20,11 @@ class TemporaryFolder {
 public:
     explicit TemporaryFolder(const std::string& base = {})
     {
-        namespace fs = std::filesystem;
-        const fs::path parent = base.empty() ? fs::temp_directory_path() : fsPath(base);
-        std::random_device random;
-        for (int attempt = 0; m_path.empty(); ++attempt) {
-            const fs::path candidate = parent / ("zuvelo-test-" + std::to_string(random()));
-            if (fs::create_directory(candidate, m_ignored)) {
-                const std::u8string bytes = candidate.u8string();
-                m_path.assign(bytes.begin(), bytes.end());
-            } else if (attempt == 100) {
-                throw std::runtime_error("cannot create a folder in " + parent.string());
-            }
+        const auto parent = base.empty() ? std::filesystem::temp_directory_path() : fsPath(base);
+        for (std::random_device random; m_path.empty();) {
+            const auto candidate = (parent / ("zuvelo-test-" + std::to_string(random()))).u8string();
+            if (std::filesystem::create_directory(candidate))
+                m_path.assign(candidate.begin(), candidate.end());
         }
     }
     ~TemporaryFolder() { std::filesystem::remove_all(fsPath(m_path), m_ignored); }
@@ -41,10 +32,7 @@ public:
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
     const std::string& path() const { return m_path; }
-    std::string operator/(const std::string& relativePath) const
-    {
-        return m_path + char(std::filesystem::path::preferred_separator) + relativePath;
-    }
+    std::string operator/(const std::string& relativePath) const { return m_path + kSeparator + relativePath; }
     void makeFolder(const std::string& relativePath) const { std::filesystem::create_directories(fsPath(*this / relativePath)); }
     // Creates relativePath (and the folders on the way) holding exactly these bytes.
     void write(const std::string& relativePath, const std::string& bytes = {}) const
@@ -62,6 +50,7 @@ public:
     }
 
 private:
+    static constexpr char kSeparator = std::filesystem::path::preferred_separator;
     std::string m_path;
     std::error_code m_ignored;
 };
