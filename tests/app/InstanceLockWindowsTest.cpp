@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <process.h>
+
 using namespace zuvelo;
 
 // One copy per folder, whatever the letter case or a trailing separator; copies in two folders
@@ -21,19 +23,17 @@ TEST(InstanceLockWindows, oneCopyPerFolderUntilItsHolderDies)
         EXPECT_TRUE(first.acquired() && other.acquired());
         EXPECT_FALSE(again.acquired() || inUpperCase.acquired());
     }
-    std::wstring command = L"\"" + toUtf16(programFolder()) + L"\\zuvelo_app_platform_tests.exe\" --hold \"" +
-                           toUtf16(a.path()) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION holder{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &holder));
+    const std::wstring program = toUtf16(programFolder()) + L"\\zuvelo_app_platform_tests.exe";
+    const std::wstring quoted = L"\"" + toUtf16(a.path()) + L"\""; // spawn passes arguments unquoted
+    const auto holder = HANDLE(::_wspawnl(_P_NOWAIT, program.c_str(), L"holder", L"--hold", quoted.c_str(), nullptr));
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     for (int i = 0; i < 1000 && a.read("held") == "<missing>"; ++i) // it says so once it holds the lock
         ::Sleep(10);
     EXPECT_FALSE(InstanceLock(a.path()).acquired());
-    ::TerminateProcess(holder.hProcess, 1);
-    ::WaitForSingleObject(holder.hProcess, INFINITE);
+    ::TerminateProcess(holder, 1);
+    ::WaitForSingleObject(holder, INFINITE);
     EXPECT_TRUE(InstanceLock(a.path()).acquired());
-    ::CloseHandle(holder.hProcess), ::CloseHandle(holder.hThread);
+    ::CloseHandle(holder);
 }
 
 int main(int argc, char** argv)

@@ -8,20 +8,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// A pipe under the name counts as no file, and does not hold start-up.
-TEST(SettingsFile, aSilentPipeIsNoFile)
+// The last good settings survive a writer that fails half-way, or is killed at any moment: after
+// each of 250 whole writes a child writing ever newer values is killed at a random moment, and the
+// next read finds that write or a later one. Start-up then clears away what the killed ones left.
+// Before all that, a silent pipe under the name counts as no file and does not hold start-up.
+TEST(SettingsFile, lastGoodSettingsSurviveAFailingWriter)
 {
     TemporaryFolder pare;
     ASSERT_EQ(::mkfifo((pare / "muini.dat").c_str(), 0600), 0);
     EXPECT_EQ(readFrom(pare.path()), Values(0, kBefore));
-}
-
-// The last good settings survive a writer that fails half-way, or is killed at any moment: after
-// each of 250 whole writes a child writing ever newer values is killed at a random moment, and the
-// next read finds that write or a later one. Start-up then clears away what the killed ones left.
-TEST(SettingsFile, lastGoodSettingsSurviveAFailingWriter)
-{
-    TemporaryFolder pare;
+    fs::remove(pare / "muini.dat");
     ASSERT_EQ(writeSettings(stateIn(pare.path(), 0, 0)), std::nullopt);
     const auto descriptors = zuvelo::testing::openHandles();
     if (::fork() == 0) { // a child, whose file size limit stands in for a full disk
