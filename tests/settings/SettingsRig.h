@@ -1,5 +1,7 @@
 #pragma once
 
+// What the settings suites share: a reused player state and start-up's read, as (a1, a2).
+
 #include "settings/SettingsFile.h"
 
 #include "OpenHandles.h"
