@@ -1,13 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace zuvelo {
 
-// Keeps a second copy of the program from running out of the same folder. The lock is an
-// exclusive flock on the folder itself, so no file is left behind, and the kernel drops it when
-// the process ends however it ends: a killed instance never blocks the next start. Copies in
-// different folders do not see each other.
+// Keeps a second copy of the program from running out of the same folder. The system drops the
+// lock when the process ends however it ends, so a killed instance never blocks the next start,
+// and no file is left behind. Copies in different folders do not see each other. On Linux it is
+// an exclusive flock on the folder itself (InstanceLockLinux.cpp); on Windows a named mutex in
+// the session's namespace, named after the folder's full path (InstanceLockWindows.cpp).
 class InstanceLock {
 public:
     // Tries to take the lock for folder; check acquired().
@@ -21,7 +23,7 @@ public:
     bool acquired() const { return m_acquired; }
 
 private:
-    int m_fd = -1;
+    std::intptr_t m_handle = -1; // the folder's descriptor, or the mutex's handle
     bool m_acquired = false;
 };
 

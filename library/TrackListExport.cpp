@@ -1,5 +1,6 @@
 #include "TrackListExport.h"
 
+#include "common/PathSeparator.h"
 #include "fileio/FileReplacement.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ std::optional<std::string> writeTrackList(const PlayerState& state)
     }
     // Built whole and renamed into place, so an earlier list is replaced in one step and a
     // failure leaves it as it was.
-    return replaceFileContents(state.Pare + "/list.csv", text);
+    return replaceFileContents(state.Pare + kPathSeparator + "list.csv", text);
 }
 
 } // namespace zuvelo

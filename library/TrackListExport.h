@@ -7,7 +7,7 @@
 
 namespace zuvelo {
 
-// Writes state.Pare + "/list.csv": one line per track 1..nmax, replacing any earlier file.
+// Writes list.csv in state.Pare: one line per track 1..nmax, replacing any earlier file.
 // Returns a description of the failure, or nothing when the file was written.
 std::optional<std::string> writeTrackList(const PlayerState& state);
 

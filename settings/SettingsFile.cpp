@@ -1,15 +1,13 @@
 #include "SettingsFile.h"
 
+#include "SettingsFileAccess.h"
+
+#include "common/PathSeparator.h"
 #include "fileio/FileReplacement.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
 #include <string_view>
-#include <unistd.h>
 
 namespace zuvelo {
 namespace {
@@ -20,59 +18,9 @@ constexpr const char* kFileName = "muini.dat";
 // (a device, a pipe) from stalling start-up. Two 32-bit numbers with generous blanks fit.
 constexpr std::size_t kReadLimit = 4096;
 
-std::string folderPath(const PlayerState& state)
-{
-    return state.Pare.empty() ? "/" : state.Pare;
-}
-
 std::string filePath(const PlayerState& state)
 {
-    return state.Pare + "/" + kFileName;
-}
-
-// The file counts only under exactly this name: on a folder that ignores letter case, opening
-// "muini.dat" could reach "MUINI.DAT", so the folder's own listing decides.
-bool isPresent(const PlayerState& state)
-{
-    DIR* dir = ::opendir(folderPath(state).c_str());
-    if (dir == nullptr)
-        return false;
-    bool found = false;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (std::strcmp(entry->d_name, kFileName) == 0) {
-            found = true;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
-}
-
-// The file's first kReadLimit + 1 bytes (the extra one tells a longer file from one that ends
-// at the limit), or nothing when it cannot be read (a folder, for one).
-std::optional<std::string> readHead(const std::string& path)
-{
-    // Non-blocking, so that a pipe under this name cannot hold start-up.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    std::string bytes(kReadLimit + 1, '\0');
-    std::size_t size = 0;
-    while (size < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0)
-            break;
-        size += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(size);
-    return bytes;
+    return state.Pare + kPathSeparator + kFileName;
 }
 
 // Reads fields the way the classic sequential input does: blanks around a value are skipped,
@@ -173,8 +121,10 @@ std::string decimal(const PlayerNumber& number)
 void readSettings(PlayerState& state)
 {
     std::optional<std::pair<PlayerNumber, PlayerNumber>> values;
-    if (isPresent(state)) {
-        if (const auto bytes = readHead(filePath(state)))
+    // The file counts only under exactly this name: on a folder that ignores letter case,
+    // opening "muini.dat" could reach "MUINI.DAT", so the folder's own listing decides.
+    if (folderListsExactly(state.Pare, kFileName)) {
+        if (const auto bytes = readFileHead(filePath(state), kReadLimit + 1))
             values = parseSettings(*bytes);
     }
     if (values) {

@@ -1,4 +1,4 @@
-#include "HandlerRig.h"
+#include <HandlerRig.h> // the Qt window's, or plain/HandlerRig.h where there is none
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "FileReplacement.h"
+#include "TemporaryName.h"
 
 #include <atomic>
 #include <climits>
@@ -41,19 +42,6 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// True for the names replaceFileContents gives its temporary files: prefix, digits, '-', digits.
-bool isTemporaryName(const std::string& name, const std::string& prefix)
-{
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    const std::string rest = name.substr(prefix.size());
-    const auto dash = rest.find('-');
-    const auto allDigits = [](const std::string& text) {
-        return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-    };
-    return dash != std::string::npos && allDigits(rest.substr(0, dash)) && allDigits(rest.substr(dash + 1));
-}
-
 // The file a chain of symbolic links starting at path leads to (path itself when it is no link),
 // whether or not that file exists; a relative link counts from the link's own folder. Nothing
 // when the chain does not end (a loop), as the kernel's limit of 40 links decides.
@@ -78,13 +66,13 @@ void removeLeftoversBeside(const std::string& path)
 {
     const std::string folder = folderOf(path);
     const auto slash = path.rfind('/');
-    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
+    const std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr)
         return;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (!isTemporaryName(name, prefix))
+        if (!isTemporaryNameOf(name, fileName))
             continue;
         const std::string full = (folder == "/" ? "" : folder) + "/" + name;
         struct stat info {};
@@ -126,7 +114,7 @@ std::optional<std::string> replaceFileContents(const std::string& linkOrFile, co
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        temporary = temporaryNameFor(path, static_cast<unsigned long>(::getpid()), counter++);
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return describe("cannot create", temporary, errno);

@@ -1,14 +1,12 @@
 #include "fileio/FileReplacement.h"
 
+#include "OpenHandles.h"
 #include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
 using zuvelo::testing::TemporaryFolder;
 namespace fs = std::filesystem;
-
-// Counts the descriptors open in this process: a call that leaves one open moves the count.
-static const auto openDescriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
 
 // Start-up removes the temporary files of writers killed before their rename, beside the name and
 // beside a link's target, and nothing else; shut-down replaces the file whole, through a link, with
@@ -28,7 +26,7 @@ TEST(FileReplacement, removesLeftoversThenReplacesWholeOrRefuses)
         folder.write(name);
     fs::permissions(elsewhere / "settings", fs::perms(0640));
     fs::permissions(folder / "readonly", fs::perms(0444));
-    const auto descriptors = openDescriptors();
+    const auto descriptors = zuvelo::testing::openHandles();
 
     zuvelo::removeLeftoverReplacements(folder / "muini.dat");
     for (const char* name : kept)
@@ -46,5 +44,5 @@ TEST(FileReplacement, removesLeftoversThenReplacesWholeOrRefuses)
     EXPECT_EQ(fs::status(elsewhere / "settings").permissions(), fs::perms(0640));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 9);
     EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere.path()), {}), 2);
-    EXPECT_EQ(openDescriptors(), descriptors);
+    EXPECT_EQ(zuvelo::testing::openHandles(), descriptors);
 }

@@ -9,22 +9,23 @@ namespace zuvelo {
 
 InstanceLock::InstanceLock(const std::string& folder)
 {
-    m_fd = ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd < 0) {
+    const int fd = ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_handle = fd;
+    if (fd < 0) {
         m_acquired = true;
         return;
     }
     int result;
     do {
-        result = ::flock(m_fd, LOCK_EX | LOCK_NB);
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (result != 0 && errno == EINTR);
     m_acquired = result == 0 || errno != EWOULDBLOCK;
 }
 
 InstanceLock::~InstanceLock()
 {
-    if (m_fd >= 0)
-        ::close(m_fd); // closing the last descriptor releases the lock
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle)); // closing the last descriptor releases the lock
 }
 
 } // namespace zuvelo
