@@ -44,6 +44,25 @@ TEST(TransportButtons, atTheEndsOfTheTable_leaveA2WhereTheSelectionWraps)
     }
 }
 
+// In random mode "<<" does nothing, paused or not, and ">" nothing while not paused: no command is
+// sent, nothing changes, and no tick moves on.
+TEST(TransportButtons, inRandomMode_previousAndPlayWhilePlayingDoNothing)
+{
+    for (const auto& [button, paused] : {std::pair{"Command3", false}, {"Command3", true}, {"Command5", false}}) {
+        HandlerRig rig;
+        rig.playing(5, kModeRandom, 3);
+        if (paused)
+            rig.click("Command4");
+        rig.media.clear();
+        const auto numbers = [&] { return std::vector<std::int64_t>{rig.state.a2, rig.state.b1, rig.state.b2}; };
+        const auto before = numbers();
+        rig.click(button);
+        EXPECT_EQ(rig.media.commands, Texts{}) << button << " paused " << paused;
+        EXPECT_EQ(numbers(), before) << button << " paused " << paused;
+        EXPECT_EQ(rig.tick(), 0);
+    }
+}
+
 // Pause pauses the track, or stops it when it is MIDI ("play " resumes it from there), and no
 // tick moves on while paused. Play resumes it; next, restart and previous resume it and stop it.
 TEST(TransportButtons, pauseHoldsTheTrackUntilAButtonResumesIt)
@@ -89,6 +108,29 @@ TEST(ModeMenu, eachItemShowsItsModeStopsTheTrackAndStartsFromItsEnd)
         if (second != 0) {
             EXPECT_EQ(rig.tick(), second) << item;
         }
+    }
+}
+
+// What the user asks of the player, a button or a menu item, forgets the tracks that failed, so that
+// a round over them starts again at once; the mode box and the scroll bar do not.
+TEST(FailedTracks, clearedByTheButtonsAndMenuItems_notByTheModeBoxOrTheScrollBar)
+{
+    const std::pair<std::string, bool> actions[] = {
+        {"Command1", true}, {"Command2", true}, {"Command3", true}, {"Command4", true}, {"Command5", true}, {"ra", true},
+        {"jun", true},      {"gya", true},      {"lis", true},      {"Combo1", false},  {"HScroll1", false}};
+    for (const auto& [action, clears] : actions) {
+        HandlerRig rig;
+        rig.media.badDevices = {HandlerRig::device(1), HandlerRig::device(2)};
+        rig.playing(2, kModeInOrder, 1);
+        rig.tick();
+        ASSERT_TRUE(rig.ctx.failedTracks.all(2));
+        if (action == "Combo1")
+            rig.Combo1->setEditText("逆順");
+        else if (action == "HScroll1")
+            rig.HScroll1->setValue(1);
+        else
+            rig.click(action.c_str());
+        EXPECT_EQ(rig.ctx.failedTracks.empty(), clears) << action;
     }
 }
 

@@ -34,6 +34,8 @@ TEST(PlaybackMonitor, aTrackThatEnded_isClosedAndTheNextOpenedShownRewoundAndPla
     EXPECT_EQ(rig.media.commands, Texts{"status " + next + " mode"});
     EXPECT_EQ(rig.form.windowTitle(), "Zuveloplaying");
 
+    rig.media.setMode("Stopped");
+    EXPECT_EQ(rig.tick(), 0) << "only \"stopped\", in its letter case, moves on";
     for (const auto& [shown, started] : std::vector<std::pair<const char*, int>>{{"逆順", 2}, {"順", 1}}) {
         const QSignalBlocker noHandler(rig.Combo1);
         rig.Combo1->setEditText(shown);

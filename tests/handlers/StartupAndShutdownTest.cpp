@@ -51,6 +51,34 @@ TEST(Startup, continuesAfterTheSavedTrackInTheSavedMode)
     }
 }
 
+// Before the scan the timer is armed, the settings are read and the mode box shows their mode; a
+// tick while the scan yields touches nothing but a1, taken from the box, and the caption.
+TEST(Startup, theTimerAndTheModeComeBeforeTheScan_aTickDuringItTouchesOnlyA1AndTheCaption)
+{
+    FolderRig rig;
+    rig.folder.write("A/t1.mp3");
+    rig.folder.write("muini.dat", "2,1\r\n");
+    bool ticked = false;
+    rig.ctx.yieldToEvents = [&] {
+        if (std::exchange(ticked, true))
+            return;
+        EXPECT_EQ(child<QTimer>(rig.form, "Timer1")->interval(), 100);
+        EXPECT_EQ(rig.form.combo1Text(), "逆順");
+        rig.Combo1->blockSignals(true);
+        rig.Combo1->setEditText("順番");
+        const PlayerState& s = rig.state;
+        const auto rest = [&] { return std::tuple(s.a2.value(), s.a3.value(), s.b1.value(), s.b2.value(), s.nmax.value(), s.SoundFile, rig.form.printed()); };
+        const auto before = rest();
+        rig.handlers.timer1Timer();
+        EXPECT_EQ(rest(), before);
+        EXPECT_EQ(s.a1.value(), kModeInOrder);
+        EXPECT_EQ(rig.form.windowTitle(), "Zuvelo");
+        EXPECT_EQ(rig.media.commands, Texts{"status  mode"});
+    };
+    rig.load();
+    EXPECT_TRUE(ticked);
+}
+
 // A close while the scan yields ends start-up before anything is opened.
 TEST(Startup, aCloseDuringTheScan)
 {
