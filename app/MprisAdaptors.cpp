@@ -2,6 +2,9 @@
 
 #include "MprisService.h"
 
+#include <QDBusConnection>
+#include <QMetaProperty>
+
 namespace zuvelo {
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService* service) : QDBusAbstractAdaptor(service), m_service(service)
@@ -63,6 +66,10 @@ bool MprisPlayerAdaptor::hasTrack() const
 {
     return m_service->view().hasTrack;
 }
+bool MprisPlayerAdaptor::canGoPrevious() const
+{
+    return m_service->view().canGoPrevious();
+}
 
 void MprisPlayerAdaptor::Next()
 {
@@ -98,6 +105,79 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath&, qlonglong)
 }
 void MprisPlayerAdaptor::OpenUri(const QString&)
 {
+}
+
+namespace {
+
+// Answers call with an error instead of the reply Qt would send when the slot returns.
+void refuse(const QDBusMessage& call, QDBusError::ErrorType error, const QString& text)
+{
+    call.setDelayedReply(true);
+    QDBusConnection::sessionBus().send(call.createErrorReply(error, text));
+}
+
+} // namespace
+
+MprisPropertiesAdaptor::MprisPropertiesAdaptor(QObject* object) : QDBusAbstractAdaptor(object)
+{
+}
+
+const char* MprisPropertiesAdaptor::interfaceOf(const QObject* child) const
+{
+    const QMetaObject* meta = child->metaObject();
+    const int info = meta->indexOfClassInfo("D-Bus Interface");
+    return child != this && qobject_cast<const QDBusAbstractAdaptor*>(child) != nullptr && info >= 0
+               ? meta->classInfo(info).value()
+               : nullptr;
+}
+
+std::pair<QObject*, QMetaProperty> MprisPropertiesAdaptor::find(const QString& interface, const QString& name,
+                                                                 const QDBusMessage& call)
+{
+    for (QObject* child : parent()->children()) {
+        const char* its = interfaceOf(child);
+        const int index = child->metaObject()->indexOfProperty(name.toUtf8().constData());
+        if (its != nullptr && (interface.isEmpty() || interface == QLatin1String(its)) && index >= 0)
+            return {child, child->metaObject()->property(index)};
+    }
+    refuse(call, QDBusError::UnknownProperty, QStringLiteral("No property %1 in %2").arg(name, interface));
+    return {nullptr, {}};
+}
+
+QDBusVariant MprisPropertiesAdaptor::Get(const QString& interface, const QString& name, const QDBusMessage& call)
+{
+    const auto [adaptor, property] = find(interface, name, call);
+    return adaptor != nullptr ? QDBusVariant(property.read(adaptor)) : QDBusVariant();
+}
+
+QVariantMap MprisPropertiesAdaptor::GetAll(const QString& interface, const QDBusMessage& call)
+{
+    for (QObject* child : parent()->children()) {
+        const char* its = interfaceOf(child);
+        if (its == nullptr || interface != QLatin1String(its))
+            continue;
+        QVariantMap all;
+        const QMetaObject* meta = child->metaObject();
+        for (int i = QDBusAbstractAdaptor::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i)
+            all.insert(QString::fromLatin1(meta->property(i).name()), meta->property(i).read(child));
+        return all;
+    }
+    refuse(call, QDBusError::UnknownInterface, QStringLiteral("No interface %1").arg(interface));
+    return {};
+}
+
+void MprisPropertiesAdaptor::Set(const QString& interface, const QString& name, const QDBusVariant& value,
+                                 const QDBusMessage& call)
+{
+    const auto [adaptor, property] = find(interface, name, call);
+    if (adaptor == nullptr)
+        return;
+    if (!property.isWritable())
+        refuse(call, QDBusError::PropertyReadOnly, QStringLiteral("%1 is read-only").arg(name));
+    else if (value.variant().metaType() != property.metaType())
+        refuse(call, QDBusError::InvalidArgs, QStringLiteral("%1 takes a %2").arg(name, property.typeName()));
+    else
+        property.write(adaptor, value.variant());
 }
 
 } // namespace zuvelo

@@ -3,9 +3,13 @@
 #include "MprisView.h"
 
 #include <QDBusAbstractAdaptor>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QMetaProperty>
 #include <QStringList>
 #include <QVariantMap>
+
+#include <utility>
 
 namespace zuvelo {
 
@@ -60,7 +64,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(double MinimumRate READ rate)
     Q_PROPERTY(double MaximumRate READ rate)
     Q_PROPERTY(bool CanGoNext READ hasTrack)
-    Q_PROPERTY(bool CanGoPrevious READ hasTrack)
+    Q_PROPERTY(bool CanGoPrevious READ canGoPrevious)
     Q_PROPERTY(bool CanPlay READ hasTrack)
     Q_PROPERTY(bool CanPause READ hasTrack)
     Q_PROPERTY(bool CanSeek READ canSeek)
@@ -84,6 +88,7 @@ public:
     void setVolume(double) {}
     qlonglong position() const;
     bool hasTrack() const;
+    bool canGoPrevious() const;
     bool canSeek() const { return false; }
     bool canControl() const { return true; }
 
@@ -103,6 +108,32 @@ signals:
 
 private:
     MprisService* m_service;
+};
+
+// org.freedesktop.DBus.Properties on the service's object, in place of Qt's own, which converts a
+// value of any type to the property's (the string "no" to a true Shuffle): a value of another type
+// than the property's is refused with InvalidArgs. Reads the other adaptors' properties as Qt does.
+class MprisPropertiesAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.DBus.Properties")
+    // Qt describes this standard interface on every object already: not a second time.
+    Q_CLASSINFO("D-Bus Introspection", " ")
+
+public:
+    explicit MprisPropertiesAdaptor(QObject* object);
+
+public slots:
+    // Each receives the call's message last, to answer it with an error.
+    QDBusVariant Get(const QString& interface, const QString& name, const QDBusMessage& call);
+    QVariantMap GetAll(const QString& interface, const QDBusMessage& call);
+    void Set(const QString& interface, const QString& name, const QDBusVariant& value, const QDBusMessage& call);
+
+private:
+    // The adaptor of interface (any, when empty) and its property called name; none, with an
+    // error reply sent, when there is no such property.
+    std::pair<QObject*, QMetaProperty> find(const QString& interface, const QString& name, const QDBusMessage& call);
+    // The D-Bus interface of child, if it is one of the other adaptors.
+    const char* interfaceOf(const QObject* child) const;
 };
 
 } // namespace zuvelo

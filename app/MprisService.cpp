@@ -36,6 +36,7 @@ MprisService::MprisService(PlayerApp& player) : m_player(player)
 {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
+    new MprisPropertiesAdaptor(this);
 }
 
 MprisService::~MprisService()
@@ -97,19 +98,24 @@ void MprisService::previous()
 {
     m_player.events().command3Click();
 }
+// Play and pause decide from the state at the moment of the call, so that keys pressed quickly
+// in turn toggle: a tick's reading would still say "paused" right after a resume, and ">" while
+// playing restarts the track in the ordered modes. Each does nothing where it has nothing to do.
 void MprisService::pause()
 {
-    m_player.events().command4Click();
+    if (!m_player.context().ending && readPlayStatus(m_player.context()) != MprisView::Status::Paused)
+        m_player.events().command4Click();
 }
 void MprisService::play()
 {
-    m_player.events().command5Click();
+    if (!m_player.context().ending && readPlayStatus(m_player.context()) != MprisView::Status::Playing)
+        m_player.events().command5Click();
 }
 
 void MprisService::playPause()
 {
-    if (m_view.status == MprisView::Status::Playing)
-        pause();
+    if (!m_player.context().ending && readPlayStatus(m_player.context()) == MprisView::Status::Playing)
+        m_player.events().command4Click();
     else
         play();
 }
@@ -153,9 +159,11 @@ void MprisService::afterTick()
     if (m_view.shuffle != before.shuffle)
         changed.insert(QStringLiteral("Shuffle"), m_view.shuffle);
     if (m_view.hasTrack != before.hasTrack) {
-        for (const char* name : {"CanGoNext", "CanGoPrevious", "CanPlay", "CanPause"})
+        for (const char* name : {"CanGoNext", "CanPlay", "CanPause"})
             changed.insert(QString::fromLatin1(name), m_view.hasTrack);
     }
+    if (m_view.canGoPrevious() != before.canGoPrevious())
+        changed.insert(QStringLiteral("CanGoPrevious"), m_view.canGoPrevious());
     if (changed.isEmpty())
         return;
     QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),

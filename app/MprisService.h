@@ -19,8 +19,10 @@ class PlayerApp;
 // another folder holds that one.
 //
 // Its methods send the window's own events (Next is the ">>" click, and so on), so they do what
-// the buttons do in every mode. What it shows is read after each tick of the playback monitor;
-// the properties that changed are then announced in one PropertiesChanged signal.
+// the buttons do in every mode, except that Play, Pause and PlayPause first ask the media layer
+// for the state of the moment and do nothing where there is nothing to do. What it shows is read
+// after each tick of the playback monitor; the properties that changed are then announced in one
+// PropertiesChanged signal.
 // Create on the user-interface thread once the window is up; the player must outlive it.
 class MprisService : public QObject {
 public:

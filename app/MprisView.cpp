@@ -81,15 +81,20 @@ MprisView readMprisView(PlayerContext& ctx, const MprisView& before)
     }
     const bool pausedByButton = s.b1 == 1;
     if (newDevice || (ctx.lastStatusReply.starts_with("stopped") && !pausedByButton)) {
-        ReplyField reply;
-        sendCommand(ctx.media, statusModeCommand(s.SoundFile), reply);
-        view.status = statusOf(reply.text(), pausedByButton);
+        view.status = readPlayStatus(ctx);
     } else {
         view.status = statusOf(ctx.lastStatusReply, pausedByButton);
     }
     if (!view.hasTrack)
         view.status = MprisView::Status::Stopped;
     return view;
+}
+
+MprisView::Status readPlayStatus(PlayerContext& ctx)
+{
+    ReplyField reply;
+    sendCommand(ctx.media, statusModeCommand(ctx.state.SoundFile), reply);
+    return statusOf(reply.text(), ctx.state.b1 == 1);
 }
 
 std::int64_t readPositionMicroseconds(PlayerContext& ctx)

@@ -23,6 +23,8 @@ struct MprisView {
     std::optional<std::int64_t> lengthMicroseconds; // none when the layer does not know it
     bool shuffle = false;                           // random mode
 
+    // "<<" does nothing in random mode.
+    bool canGoPrevious() const { return hasTrack && !shuffle; }
     bool operator==(const MprisView&) const = default;
 };
 
@@ -31,6 +33,10 @@ struct MprisView {
 // except where that reading is already out of date: when the monitor saw "stopped" while not
 // paused it has just started a track (or tried to), so the status is asked afresh.
 MprisView readMprisView(PlayerContext& ctx, const MprisView& before);
+
+// The play state at this moment, asked of the media layer now: what a play/pause key decides
+// from, since the last tick's reading may be up to 100 ms old.
+MprisView::Status readPlayStatus(PlayerContext& ctx);
 
 // The current position in microseconds from the media layer; 0 when there is no track or the
 // layer does not say.

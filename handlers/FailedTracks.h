@@ -23,6 +23,9 @@ public:
         }
     }
 
+    // True when no track has failed since the record was last cleared.
+    bool empty() const { return m_count == 0; }
+
     // True when every track number 1 to nmax has failed (never with no tracks).
     bool all(std::int64_t nmax) const { return nmax >= 1 && m_count >= nmax; }
 

@@ -11,28 +11,18 @@ namespace zuvelo {
 
 namespace {
 
+// How long one tick may go on passing over tracks that cannot be opened: half the 100 ms period.
+// A round over a folder of bad files then takes at most twice as long as its opens themselves,
+// and a click that comes meanwhile waits for the rest of the tick: at most these 50 ms and the one
+// open under way (the media layer refuses even a hostile file within about 40 ms), so the window
+// still answers within 100 ms.
+constexpr std::chrono::milliseconds kPassOverBudget{50};
+
 // Whether the status query says that the current track could not be opened, in a state where
 // the monitor passes such a track over: tracks exist and playback is not paused.
 bool currentTrackFailed(const PlayerState& s, unsigned long statusResult)
 {
     return statusResult == MediaError::kNameNotOpen && s.nmax >= 1 && s.b1 == 0;
-}
-
-// Keeps the record of failed tracks up to date with this tick's status query: a track that is
-// open clears it, one that could not be opened (a3, the track last started) joins it. When that
-// completes the record, the slow pace starts counting.
-void recordStatus(PlayerContext& ctx, unsigned long statusResult, PlayerContext::Clock::time_point now)
-{
-    const PlayerState& s = ctx.state;
-    if (statusResult == 0) {
-        ctx.failedTracks.clear();
-        return;
-    }
-    if (!currentTrackFailed(s, statusResult) || ctx.failedTracks.all(s.nmax))
-        return;
-    ctx.failedTracks.add(s.a3.value(), s.nmax.value());
-    if (ctx.failedTracks.all(s.nmax))
-        ctx.lastSlowTry = now;
 }
 
 // Whether this tick moves on. A track that could not be opened is passed over, right away while
@@ -46,6 +36,44 @@ bool shouldAdvance(const PlayerContext& ctx, const ReplyField& status, unsigned 
     return std::string_view(status.bytes.data(), 7) == "stopped" && s.b1 == 0;
 }
 
+// Closes the current track, chooses the next, opens, shows, rewinds and plays it; true when it
+// opened. After a failure in random mode the track after the failed one is taken instead of a
+// draw, so that a round over bad tracks tries each once, within nmax opens; the draw still picks
+// every track that follows one that played, and the first after a button or menu item.
+bool startNextTrack(PlayerContext& ctx, bool afterFailure)
+{
+    PlayerState& s = ctx.state;
+    ReplyField replyB;
+    ReplyField replyC;
+    sendCommand(ctx.media, closeCommand(s.SoundFile), replyB);
+    if (afterFailure && s.a1 == kModeRandom) {
+        s.a2 = s.a3 % s.nmax + 1;
+        s.a3 = s.a2;
+    } else {
+        SelectNextTrack(s, SelectionForm::Monitor);
+    }
+    s.SoundFile = soundFileOf(s);
+    const bool opened = sendCommand(ctx.media, openCommand(s.SoundFile)) == 0;
+    showCurrentTrack(ctx.form, s);
+    // Nested: HScroll1's handler reads the value back into a2 (the same number) and shows it.
+    ctx.form.setHScroll1Value(static_cast<int>(s.a2.value()));
+    ctx.form.setText1Text(std::to_string(s.a2.value()));
+    sendCommand(ctx.media, seekToStartCommand(s.SoundFile), replyB);
+    sendCommand(ctx.media, playCommand(s.SoundFile), replyC);
+    return opened;
+}
+
+// Notes that track a3 could not be opened; true when that completes the round, and from then
+// on the slow pace counts.
+bool recordFailure(PlayerContext& ctx, PlayerContext::Clock::time_point now)
+{
+    ctx.failedTracks.add(ctx.state.a3.value(), ctx.state.nmax.value());
+    if (!ctx.failedTracks.all(ctx.state.nmax))
+        return false;
+    ctx.lastSlowTry = now;
+    return true;
+}
+
 } // namespace
 
 void timer1Timer(PlayerContext& ctx)
@@ -57,30 +85,34 @@ void timer1Timer(PlayerContext& ctx)
 
     PlayerState& s = ctx.state;
     ReplyField replyA;
-    ReplyField replyB;
-    ReplyField replyC;
 
     takeModeFromCombo1(ctx);
     const unsigned long statusResult = sendCommand(ctx.media, statusModeCommand(s.SoundFile), replyA);
     ctx.lastStatusReply = replyA.text();
     showStatusInCaption(ctx.form, replyA.text());
+    if (statusResult == 0)
+        ctx.failedTracks.clear(); // a track is open: any round over bad tracks is over
     const auto now = ctx.now();
-    recordStatus(ctx, statusResult, now);
     if (!shouldAdvance(ctx, replyA, statusResult, now))
         return;
-    if (ctx.failedTracks.all(s.nmax))
-        ctx.lastSlowTry = now; // a slow retry: the next may come kSlowRetryInterval from now
 
-    sendCommand(ctx.media, closeCommand(s.SoundFile), replyB);
-    SelectNextTrack(s, SelectionForm::Monitor);
-    s.SoundFile = soundFileOf(s);
-    sendCommand(ctx.media, openCommand(s.SoundFile));
-    showCurrentTrack(ctx.form, s);
-    // Nested: HScroll1's handler reads the value back into a2 (the same number) and shows it.
-    ctx.form.setHScroll1Value(static_cast<int>(s.a2.value()));
-    ctx.form.setText1Text(std::to_string(s.a2.value()));
-    sendCommand(ctx.media, seekToStartCommand(s.SoundFile), replyB);
-    sendCommand(ctx.media, playCommand(s.SoundFile), replyC);
+    // A round goes on from a track that failed, unless a button or menu item has started afresh.
+    bool afterFailure = false;
+    if (currentTrackFailed(s, statusResult)) {
+        afterFailure = !ctx.failedTracks.empty();
+        if (ctx.failedTracks.all(s.nmax))
+            ctx.lastSlowTry = now; // a slow retry: the next may come kSlowRetryInterval from now
+        else if (recordFailure(ctx, now))
+            return;
+    }
+    // Tracks that cannot be opened are passed over within this tick, as many as the budget allows.
+    const auto deadline = now + kPassOverBudget;
+    while (!startNextTrack(ctx, afterFailure)) {
+        const auto failedAt = ctx.now();
+        if (recordFailure(ctx, failedAt) || failedAt >= deadline)
+            return;
+        afterFailure = true;
+    }
 }
 
 } // namespace zuvelo

@@ -3,7 +3,7 @@
 # bytes each, named .mp3) after its first pass over them, against the program with an empty library
 # and with one good 10-minute mp3 playing, side by side on Qt's offscreen platform and SDL's dummy
 # driver. CPU time from /proc/PID/stat over SECONDS, scaled to a minute; the first pass (one
-# monitor tick a track, about 100 s) is reported apart.
+# monitor tick a track, about 100 s, when measured; now a few seconds) is reported apart.
 #
 # Usage: bench/app/bad_idle.sh [SECONDS]       (default 60)
 source "$(dirname "$0")/../common.sh"
@@ -25,7 +25,7 @@ for name in bad empty good; do
   children+=($!)
 done
 
-# The first pass: 1,000 ticks, with a margin for a busy machine.
+# The first pass, with a margin for a busy machine (it took 1,000 ticks when first measured).
 round=115
 sleep "$round"
 round_bad=$(per_minute "$(cpu_ticks "${children[0]}")" "$hz" "$round")

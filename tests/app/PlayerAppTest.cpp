@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -35,8 +34,6 @@ TEST(PlayerApp, startsPlaysReportsAndShutsDownThroughTheWindow)
     form.show();
     media.setMode("stopped");
     ASSERT_TRUE(QTest::qWaitFor([&] { return media.count("Open ") == 2; }, 20000));
-    EXPECT_EQ(form.findChild<QLineEdit*>("Text1")->text(), "1");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form.windowTitle() == "Zuveloplaying"; }, 20000));
 
     QString shown;
     int ticksBefore = -1;

@@ -30,17 +30,21 @@ INSTANTIATE_TEST_SUITE_P(Buttons, ButtonTable,
                                            std::pair{"Command3", -1}, std::pair{"Command5", 0}),
                          [](const auto& info) { return std::string(info.param.first); });
 
-// At the table's ends restart and previous leave a2 (what a close then saves) to be wrapped.
-TEST(TransportButtons, atTheEndsOfTheTable_leaveA2WhereTheSelectionWraps)
+// In random mode "<<" does nothing, paused or not, and ">" nothing while not paused: no command is
+// sent, nothing changes, and no tick moves on.
+TEST(TransportButtons, inRandomMode_previousAndPlayWhilePlayingDoNothing)
 {
-    const int n = 10, in = kModeInOrder, rev = kModeReverse;
-    const int rows[][4] = {{2, in, 1, n},     {2, rev, n - 1, 0}, {2, rev, n, n + 1}, {3, in, 2, n},
-                           {3, in, 1, n - 1}, {3, rev, n - 1, 1}, {3, rev, n - 2, n}, {3, rev, n, 2}};
-    for (const auto& [button, mode, c, a2] : rows) {
+    for (const auto& [button, paused] : {std::pair{"Command3", false}, {"Command3", true}, {"Command5", false}}) {
         HandlerRig rig;
-        rig.playing(n, mode, c);
-        rig.click(button == 2 ? "Command2" : "Command3");
-        EXPECT_EQ(rig.state.a2.value(), a2) << "Command" << button << " mode " << mode << " c " << c;
+        rig.playing(5, kModeRandom, 3);
+        if (paused)
+            rig.click("Command4");
+        rig.media.clear();
+        const auto numbers = [&] { return std::vector<std::int64_t>{rig.state.a2, rig.state.b1, rig.state.b2}; };
+        const auto before = numbers();
+        rig.click(button);
+        EXPECT_EQ(std::pair(rig.media.commands, numbers()), std::pair(Texts{}, before)) << button << " paused " << paused;
+        EXPECT_EQ(rig.tick(), 0);
     }
 }
 
@@ -89,6 +93,23 @@ TEST(ModeMenu, eachItemShowsItsModeStopsTheTrackAndStartsFromItsEnd)
         if (second != 0) {
             EXPECT_EQ(rig.tick(), second) << item;
         }
+    }
+}
+
+// What the user asks of the player, a button or a menu item, forgets the tracks that failed, so that
+// a round over them starts again at once; the mode box and the scroll bar do not.
+TEST(FailedTracks, clearedByTheButtonsAndMenuItems_notByTheModeBoxOrTheScrollBar)
+{
+    for (const std::string action : {"Command1", "Command2", "Command3", "Command4", "Command5", "ra", "jun", "gya",
+                                     "lis", "Combo1", "HScroll1"}) {
+        HandlerRig rig;
+        rig.media.badDevices = {HandlerRig::device(1), HandlerRig::device(2)};
+        rig.playing(2, kModeInOrder, 1);
+        rig.tick();
+        ASSERT_TRUE(rig.ctx.failedTracks.all(2));
+        const bool box = action == "Combo1", bar = action == "HScroll1";
+        box ? rig.form.setCombo1Text("逆順") : bar ? rig.form.setHScroll1Value(1) : rig.click(action.c_str());
+        EXPECT_EQ(rig.ctx.failedTracks.empty(), !box && !bar) << action;
     }
 }
 

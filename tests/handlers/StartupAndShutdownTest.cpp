@@ -18,7 +18,7 @@ struct FolderRig : HandlerRig {
     std::string device(const std::string& entry) const { return "\"" + folder.path() + entry + "\""; }
 };
 
-// Start-up arms the timer, fills the mode box, shows the saved mode, and opens, shows and plays
+// Start-up fills the mode box, shows the saved mode, and opens, shows and plays
 // the track after the saved one (a random one without settings, the folder with no tracks).
 TEST(Startup, continuesAfterTheSavedTrackInTheSavedMode)
 {
@@ -41,7 +41,6 @@ TEST(Startup, continuesAfterTheSavedTrackInTheSavedMode)
         const std::string name = tracks ? "/Album/track" + std::to_string(started) + ".wav" : "";
         EXPECT_EQ(rig.media.commands,
                   (Texts{"Open " + rig.device(name), "open " + rig.device(name), "play " + rig.device(name)}));
-        EXPECT_EQ(child<QTimer>(rig.form, "Timer1")->interval(), 100);
         EXPECT_EQ(rig.form.combo1Text(), combo);
         EXPECT_FALSE(rig.state.a1.isEmpty()) << "Combo1's change handler sets it on the way";
         EXPECT_EQ(rig.HScroll1->maximum(), std::max(tracks, 1));
@@ -49,6 +48,33 @@ TEST(Startup, continuesAfterTheSavedTrackInTheSavedMode)
         const Texts shown = {"0 18 " + name, "720 11 全 " + std::to_string(tracks) + " 曲"};
         EXPECT_EQ(rig.form.printed(), tracks ? shown : Texts{"0 18 演奏できるファイルがありません。"});
     }
+}
+
+// Before the scan the timer is armed, the settings are read and the mode box shows their mode; a
+// tick while the scan yields touches nothing but a1, taken from the box, and the caption.
+TEST(Startup, theTimerAndTheModeComeBeforeTheScan_aTickDuringItTouchesOnlyA1AndTheCaption)
+{
+    FolderRig rig;
+    rig.folder.write("A/t1.mp3");
+    rig.folder.write("muini.dat", "2,1\r\n");
+    int yields = 0;
+    rig.ctx.yieldToEvents = [&] {
+        if (++yields > 1)
+            return;
+        EXPECT_EQ(child<QTimer>(rig.form, "Timer1")->interval(), 100);
+        EXPECT_EQ(rig.form.combo1Text(), "逆順");
+        rig.Combo1->blockSignals(true);
+        rig.Combo1->setEditText("順番");
+        const PlayerState& s = rig.state;
+        const auto rest = [&] { return std::tuple(s.a2.value(), s.a3.value(), s.b1.value(), s.b2.value(), s.nmax.value(), s.SoundFile, rig.form.printed()); };
+        const auto before = rest();
+        rig.handlers.timer1Timer();
+        EXPECT_EQ(rest(), before);
+        EXPECT_EQ(std::tuple(s.a1.value(), rig.form.windowTitle().toStdString(), rig.media.commands),
+                  std::tuple(std::int64_t(kModeInOrder), std::string("Zuvelo"), Texts{"status  mode"}));
+    };
+    rig.load();
+    EXPECT_EQ(yields, 2);
 }
 
 // A close while the scan yields ends start-up before anything is opened.

@@ -120,7 +120,7 @@ struct PrivateBus {
     }
     std::string run(const std::string& command) const
     {
-        return shell("DBUS_SESSION_BUS_ADDRESS='" + address + "' timeout 20 " + command);
+        return shell("export DBUS_SESSION_BUS_ADDRESS='" + address + "'; " + command);
     }
 };
 
@@ -133,7 +133,7 @@ TEST(Desktop, playerctlDrivesTheButtonsAndSeesWhatTheyChose)
         folder.tone(album + "/" + std::to_string(n) + ".wav", 300 * n, 39 + n);
     folder.write("muini.dat", "1,3\r\n"); // in order, after track 3: start-up wraps round to track 1
     auto player = folder.start({"SDL_AUDIODRIVER=dummy", "DBUS_SESSION_BUS_ADDRESS=" + bus.address});
-    const auto ctl = [&](const std::string& args) { return bus.run("playerctl -p zuvelo " + args); };
+    const auto ctl = [&](const std::string& args) { return bus.run("timeout 20 playerctl -p zuvelo " + args); };
     ASSERT_TRUE(eventually([&] { return bus.run("playerctl -l") == "zuvelo"; })) << bus.run("playerctl -l");
     const auto expectTrack = [&](int n, const std::string& step) {
         EXPECT_TRUE(eventually([&] {
@@ -146,13 +146,32 @@ TEST(Desktop, playerctlDrivesTheButtonsAndSeesWhatTheyChose)
     };
     expectTrack(1, "start");
     EXPECT_EQ(ctl("metadata xesam:album"), "caf\xEF\xBF\xBD x") << "a D-Bus string is UTF-8";
-    const std::pair<const char*, const char*> transport[] = {
-        {"status", "Playing"},     {"pause", "Paused"}, {"play", "Playing"}, {"play-pause", "Paused"},
-        {"play-pause", "Playing"}, {"stop", "Paused"},  {"play", "Playing"}};
-    for (const auto& [command, status] : transport) {
-        ctl(command);
-        EXPECT_TRUE(eventually([&] { return ctl("status") == status; })) << command << ": " << ctl("status");
+    // A method of the player called as any client calls it: the reply, or the error.
+    const auto gdbus = [&](const std::string& player, const std::string& method) {
+        return bus.run("timeout 20 gdbus call --session --dest org.mpris.MediaPlayer2." + player +
+                       " --object-path /org/mpris/MediaPlayer2 --method org." + method);
+    };
+    const auto can = [&](const std::string& player) { // CanGoNext, CanGoPrevious, CanPlay, CanPause: 1 or 0 each
+        std::string all;
+        for (const std::string what : {"GoNext", "GoPrevious", "Play", "Pause"})
+            all += gdbus(player, "freedesktop.DBus.Properties.Get org.mpris.MediaPlayer2.Player Can" + what)[2] == 't' ? '1' : '0';
+        return all;
+    };
+    EXPECT_EQ(can("zuvelo"), "1111");
+    // Play/pause toggles from the state of the moment, however fast the presses come (each command
+    // is followed by a wait for the ticks that show its outcome); play while playing does nothing.
+    const std::tuple<const char*, int, const char*> transport[] = {
+        {"status", 1, "Playing"},     {"pause", 1, "Paused"},      {"play", 1, "Playing"},
+        {"play-pause", 1, "Paused"},  {"play-pause", 2, "Paused"}, {"play-pause", 1, "Playing"},
+        {"play-pause", 2, "Playing"}, {"stop", 1, "Paused"},       {"play", 1, "Playing"}};
+    for (const auto& [command, times, status] : transport) {
+        bus.run("for i in $(seq " + std::to_string(times) + "); do timeout 20 playerctl -p zuvelo " + command + "; done; sleep 0.3");
+        EXPECT_TRUE(eventually([&] { return ctl("status") == status; })) << command << " x" << times << ": " << ctl("status");
     }
+    double position = 0;
+    ASSERT_TRUE(eventually([&] { return (position = std::stod(ctl("position"))) > 1; }));
+    ctl("play; sleep 0.3");
+    EXPECT_GT(std::stod(ctl("position")), position) << "play while playing goes on";
     const std::pair<const char*, int> moves[] = {
         {"next", 2}, {"next", 3}, {"next", 1}, {"previous", 3}, {"previous", 2}};
     for (const auto& [command, track] : moves) {
@@ -163,16 +182,21 @@ TEST(Desktop, playerctlDrivesTheButtonsAndSeesWhatTheyChose)
         ctl(std::string("shuffle ") + shuffle);
         EXPECT_TRUE(eventually([&] { return ctl("shuffle") == shuffle; })) << shuffle;
     }
+    EXPECT_TRUE(eventually([&] { return can("zuvelo") == "1011"; })) << "no previous at random: " << can("zuvelo");
+    for (const std::string notABoolean : {"'false'", "0"}) // refused, not converted to false
+        EXPECT_NE(gdbus("zuvelo", "freedesktop.DBus.Properties.Set org.mpris.MediaPlayer2.Player Shuffle \"<" +
+                                      notABoolean + ">\"").find("DBus.Error.InvalidArgs:"), std::string::npos);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(ctl("shuffle"), "On");
     // A second copy in another folder is listed beside the first under a name of its own.
     ProgramFolder other;
     auto second = other.start({"SDL_AUDIODRIVER=dummy", "DBUS_SESSION_BUS_ADDRESS=" + bus.address});
-    EXPECT_TRUE(eventually([&] {
-        return bus.run("playerctl -l | sort") == "zuvelo\nzuvelo.instance" + std::to_string(second->pid());
-    })) << bus.run("playerctl -l");
+    const std::string secondName = "zuvelo.instance" + std::to_string(second->pid());
+    EXPECT_TRUE(eventually([&] { return bus.run("playerctl -l | sort") == "zuvelo\n" + secondName; }));
+    EXPECT_EQ(can(secondName), "0000") << "no tracks: nothing to play, pause or skip to";
     closeWith(*second, other);
     // Quit closes like the window: the settings are written, with the mode the box shows.
-    bus.run("gdbus call --session --dest org.mpris.MediaPlayer2.zuvelo --object-path /org/mpris/MediaPlayer2 "
-            "--method org.mpris.MediaPlayer2.Quit");
+    gdbus("zuvelo", "mpris.MediaPlayer2.Quit");
     ASSERT_TRUE(player->waitForExit());
     EXPECT_EQ(player->exitCode(), 0);
     EXPECT_TRUE(folder.read("muini.dat").starts_with("0,")) << folder.read("muini.dat");

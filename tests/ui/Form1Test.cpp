@@ -47,8 +47,8 @@ TEST(Form1, keysAndTypingReachTheHandlers)
     EXPECT_EQ(rig.state.a1.value(), kModeRandom);
 }
 
-// What is printed is drawn at its size on the client area until it is cleared; the controls lie
-// within the window, none covering another; the buttons' font is bold; the window has its icon.
+// What is printed is drawn at its size on the client area until it is cleared; every control, text
+// and caption is where and what the window defines; the window has its icon.
 TEST(Form1, printedTextControlsAndIcon)
 {
     HandlerRig rig;
@@ -72,14 +72,25 @@ TEST(Form1, printedTextControlsAndIcon)
     rig.form.clearTextArea();
     EXPECT_EQ(inkRows(), 0);
 
-    const auto inner = [&](const char* name) { return child(rig.form, name)->geometry().adjusted(1, 1, -1, -1); };
-    const char* all[] = {"Text1", "HScroll1", "Command1", "Command2", "Command3", "Command4", "Command5", "Combo1"};
-    for (const char* a : all) {
-        EXPECT_TRUE(rig.form.centralWidget()->rect().intersects(inner(a))) << a;
-        for (const char* b : all)
-            EXPECT_TRUE(a == b || !inner(a).intersects(inner(b))) << a << " over " << b; // edges may touch
+    // Every control where the window defines it, in twips, with the text it is defined with.
+    const std::tuple<const char*, int, int, int, int, const char*> controls[] = {
+        {"Text1", 1200, 720, 615, 270, "Text1"},      {"HScroll1", 1800, 720, 8055, 255, ""},
+        {"Command5", 6480, 360, 1695, 375, ">"},     {"Command4", 4800, 360, 1695, 375, "| |"},
+        {"Command3", 1440, 360, 1695, 375, "<<"},    {"Command2", 3120, 360, 1695, 375, "<"},
+        {"Command1", 8160, 360, 1695, 375, ">>"},    {"Combo1", 0, 360, 1455, 300, "Combo1"}};
+    for (const auto& [name, left, top, width, height, text] : controls) {
+        QWidget* control = child(rig.form, name);
+        const QRect pixels = control->geometry(); // 15 twips to the pixel
+        EXPECT_EQ(QRect(pixels.topLeft() * 15, pixels.size() * 15), QRect(left, top, width, height)) << name;
+        EXPECT_EQ(control->property(control->property("text").isValid() ? "text" : "currentText").toString().toStdString(), text) << name;
     }
-    EXPECT_TRUE(child(rig.form, "Command1")->font().bold());
+    EXPECT_EQ(rig.form.centralWidget()->size(), QSize(9840, 960) / 15);
+    const QFont font = child(rig.form, "Command1")->font(); // the buttons': face, points (at 96 pixels an inch), bold
+    EXPECT_EQ(std::tuple(font.family(), font.pixelSize() * 72 / 96, font.bold()), std::tuple(QString("ＭＳ Ｐゴシック"), 18, true));
+    Texts menu;
+    for (const char* name : {"nmu", "ra", "jun", "gya", "lis"})
+        menu.push_back(rig.form.findChild<QObject*>(name)->property(*name == 'n' ? "title" : "text").toString().toStdString());
+    EXPECT_EQ(menu, (Texts{"メニュー", "ランダム再生", "最初から順番に再生", "最後から逆順に再生", "再生対象ファイル名リスト作成"}));
     EXPECT_FALSE(rig.form.windowIcon().isNull());
     { const std::vector<char> used(1 << 16, '\xFF'); } // freed memory that the icon's image may reuse
     EXPECT_EQ(qAlpha(windowIconImage().pixel(0, 0)), 0) << "the corners around the disc are see-through";
