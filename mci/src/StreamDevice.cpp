@@ -280,14 +280,16 @@ bool StreamDevice::measureLength()
     for (int i = 0; i < kPacketsPerStep; ++i) {
         if (av_read_frame(m_measure, packet) < 0) {
             if (!m_abort.load(std::memory_order_relaxed))
-                m_lengthFrames =
-                    av_rescale_q(m_measured, m_format->streams[m_streamIndex]->time_base, {1, kOutputRate});
+                m_lengthFrames = av_rescale_q(m_measured + m_untimedPackets * m_frameDuration,
+                                              m_format->streams[m_streamIndex]->time_base, {1, kOutputRate});
             avformat_close_input(&m_measure);
             m_lengthGuessed = false;
             return true;
         }
-        if (packet->stream_index == m_streamIndex)
-            m_measured += packet->duration;
+        if (packet->stream_index == m_streamIndex && packet->duration > 0)
+            m_measured += packet->duration, m_frameDuration = packet->duration;
+        else if (packet->stream_index == m_streamIndex)
+            ++m_untimedPackets;
         av_packet_unref(packet);
     }
     return false;

@@ -69,6 +69,8 @@ private:
     bool m_lengthGuessed = false;
     AVFormatContext* m_measure = nullptr;
     std::int64_t m_measured = 0; // in the stream's time base
+    std::int64_t m_frameDuration = 0;   // the last packet's that told one: every MPEG frame lasts as long
+    std::int64_t m_untimedPackets = 0;  // packets without a duration (the first one read comes so)
 
     // Decoded and resampled frames not yet handed out; m_pendingOffset floats are used up.
     std::vector<float> m_pending;
