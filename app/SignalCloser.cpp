@@ -29,6 +29,9 @@ extern "C" void onTerminationSignal(int)
 
 void SignalCloser::catchSignals()
 {
+    // A write to a peer that went away (the X server at logout, a pipe under stderr whose reader
+    // ended) then fails with EPIPE instead of killing the program before it saves its settings.
+    std::signal(SIGPIPE, SIG_IGN);
     if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     struct sigaction action = {};

@@ -11,7 +11,7 @@ namespace zuvelo {
 // Turns SIGINT, SIGTERM and SIGHUP (the terminal closed) into a call of onSignal on the
 // user-interface thread, so that an interrupted program shuts down like one closed by the user. The signal handler only writes a
 // byte into a pipe; a QSocketNotifier reads it in the event loop. One instance per process;
-// create it on the user-interface thread after the QApplication.
+// create it on the user-interface thread after the QApplication. SIGPIPE is ignored for good.
 class SignalCloser : public QObject {
 public:
     // Catches the signals from now on, before any Qt object exists: a signal that arrives

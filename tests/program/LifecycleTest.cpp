@@ -43,6 +43,7 @@ TEST(Lifecycle, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
         std::vector<std::string> environment, arguments;
         int signal;
         std::string says;
+        bool stderrReaderGone = false; // stderr a pipe whose reader has ended, as after "| head"
     };
     const Row rows[] = {
         {"stdout and stderr closed", 1, {"SDL_AUDIODRIVER=dummy"}, {}, SIGTERM, ""},
@@ -52,14 +53,18 @@ TEST(Lifecycle, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
         {"no display, opened with a file", 3, noDisplay, {"/tmp/a.mp3"}, SIGTERM, "no display"},
         {"no session bus", 3, {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR=" + runtime.path()}, {}, SIGTERM,
          "zuvelo: media keys are unavailable: no session bus"},
+        {"stderr's reader gone", 3, {"SDL_AUDIODRIVER=dummy"}, {}, SIGTERM, "", true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         ProgramFolder folder;
         const int firstClosed = row.firstClosed;
-        auto run = folder.start(row.environment, row.arguments, [firstClosed] {
+        const bool readerGone = row.stderrReaderGone;
+        auto run = folder.start(row.environment, row.arguments, [firstClosed, readerGone] {
             for (int fd = firstClosed; fd <= 2; ++fd)
                 ::close(fd);
+            if (int ends[2]; readerGone && ::pipe(ends) == 0)
+                ::dup2(ends[1], 2), ::close(ends[0]), ::close(ends[1]);
         });
         ASSERT_TRUE(eventually([&] { return holdsOpen(run->pid(), folder.path()) || !run->running(); }));
         for (int fd = firstClosed; fd <= 2; ++fd)
@@ -67,7 +72,7 @@ TEST(Lifecycle, oddStartsAndEndsCloseInOrderWithTheSettingsWritten)
                       "/dev/null");
         // What it says once started, or time to misread a stray write.
         eventually([&] { return folder.log().find("zuvelo: sound output") != std::string::npos || !run->running(); },
-                   std::chrono::seconds(firstClosed < 3 ? 1 : 60));
+                   std::chrono::seconds(firstClosed < 3 || readerGone ? 1 : 60));
         closeWith(*run, folder, row.signal);
         EXPECT_EQ(folder.read("muini.dat"), "0,1\r\n");
         EXPECT_TRUE(row.says.empty() || folder.log().find(row.says) != std::string::npos) << folder.log();
