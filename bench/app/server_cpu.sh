@@ -29,38 +29,20 @@ work=$scratch/server
 mkdir -p "$work"
 files=$scratch/files
 make_fixtures "$files" $((to + 10))
-soundfont=/usr/share/sounds/sf2/FluidR3_GM.sf2
 
 # One private X server and one private sound server for every player.
-rm -f "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
-children+=($!)
+start_xvfb "$work"
 pulse=$work/pulse
 rm -rf "$pulse" && mkdir -p "$pulse"
 HOME=$pulse XDG_RUNTIME_DIR=$pulse pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
   -L "module-native-protocol-unix socket=$pulse/socket auth-anonymous=1" \
   -L "module-null-sink sink_name=bench rate=48000" > "$pulse/log" 2>&1 &
 children+=($!)
-for _ in $(seq 1 100); do [ -s "$work/display" ] && [ -S "$pulse/socket" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display") PULSE_SERVER=unix:$pulse/socket
+for _ in $(seq 1 100); do [ -S "$pulse/socket" ] && break; sleep 0.1; done
+export PULSE_SERVER=unix:$pulse/socket
 
-# Audacious keeps its settings under private XDG folders: only the named output plugin enabled
-# (its registry holds one block per plugin, "output /path/x.so" then "enabled 0|1"; a first run
-# writes it) and its MIDI plugin on the same soundfont as the program.
+# Audacious with only its PulseAudio output enabled (common.sh).
 aud=$work/audacious
-aud_env=(env XDG_CONFIG_HOME="$aud/config" XDG_DATA_HOME="$aud/data" XDG_CACHE_HOME="$aud/cache")
-audacious_output() {
-  local registry=$aud/config/audacious/plugin-registry
-  if ! grep -qs pulse_audio.so "$registry"; then
-    mkdir -p "$aud/config/audacious" "$aud/data" "$aud/cache"
-    SDL_AUDIODRIVER=dummy timeout 10 "${aud_env[@]}" audacious -H -q "$files/bench.mid" > /dev/null 2>&1 || true
-  fi
-  awk -v want="$1" '/^[a-z]+ \//{ out = ($1 == "output"); hit = ($2 ~ "/" want "$") }
-       /^enabled / && out { print "enabled " (hit ? 1 : 0); next } { print }' "$registry" > "$registry.new"
-  mv "$registry.new" "$registry"
-  printf '[amidiplug]\nfsyn_soundfont_file=%s\n' "$soundfont" > "$aud/config/audacious/config"
-  rm -rf "$aud/config/audacious/playlists" "$aud/config/audacious/playlist-state"
-}
 qmmp_home=$work/qmmp
 qmmp_config() {
   rm -rf "$qmmp_home" && mkdir -p "$qmmp_home/.qmmp" "$qmmp_home/.config/qmmp"
@@ -99,8 +81,8 @@ run() {
       [ "$driver" = sdl ] && driver=pulseaudio
       [ "$player" = before ] && driver=""
       SDL_AUDIODRIVER=$driver measure "$folder/zuvelo" ;;
-    audacious) audacious_output pulse_audio.so && measure "${aud_env[@]}" audacious "$file" ;;
-    audacious-H) audacious_output pulse_audio.so && measure "${aud_env[@]}" audacious -H "$file" ;;
+    audacious) audacious_config "$aud" pulse_audio.so && measure "${aud_env[@]}" audacious "$file" ;;
+    audacious-H) audacious_config "$aud" pulse_audio.so && measure "${aud_env[@]}" audacious -H "$file" ;;
     qmmp) qmmp_config && measure env HOME="$qmmp_home" XDG_CONFIG_HOME="$qmmp_home/.config" qmmp "$file" ;;
   esac
 }
