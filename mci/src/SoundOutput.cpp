@@ -128,7 +128,8 @@ void SoundOutput::detach(MixSource* source)
     bool wasPlaying = false;
     {
         std::lock_guard lock(m_sourcesMutex);
-        const auto it = std::find_if(m_sources.begin(), m_sources.end(), [source](const Entry& e) { return e.source == source; });
+        const auto it =
+            std::find_if(m_sources.begin(), m_sources.end(), [source](const Entry& e) { return e.source == source; });
         if (it == m_sources.end())
             return;
         wasPlaying = !it->rest;

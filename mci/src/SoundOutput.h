@@ -12,8 +12,8 @@ namespace zuvelo::mci {
 class MixSource;
 class PulseStream;
 
-// The one sound output of the process: an SDL2 audio device at 48,000 Hz, stereo, 32-bit float,
-// opened on first use and kept open until the process ends, mixing every attached source.
+// The one sound output of the process, at 48,000 Hz, stereo, 32-bit float, opened on first use and
+// kept open until the process ends, mixing every attached source.
 //
 // Where a PulseAudio server (or PipeWire's) answers and SDL_AUDIODRIVER names no driver, the
 // output is a stream of that server's own (PulseStream): SDL's pulse driver wakes several times a
@@ -21,10 +21,10 @@ class PulseStream;
 // output falls back to SDL's "dummy" driver and says so once on stderr, so that everything else
 // works the same.
 //
-// Threads: open(), attach() and detach() from the user-interface thread (or a source's
-// destructor there). The callback runs on SDL's audio thread: it holds the sources' lock while the
-// sources fill its buffer, and never allocates, logs or waits on anything else. Lock order: this
-// lock, then whatever lock a source takes in fill().
+// Threads: open(), attach() and detach() from the user-interface thread (or a source's destructor
+// there). The callback runs on the output's thread (SDL's, or libpulse's): it holds the sources'
+// lock while the sources fill its buffer, and never allocates, logs or waits on anything else.
+// Lock order: this lock, then whatever lock a source takes in fill().
 class SoundOutput {
 public:
     static SoundOutput& instance();
