@@ -72,7 +72,8 @@ bool PulseStream::start()
             pa_stream_set_state_callback(
                 m_stream, [](pa_stream*, void* self) { onStateChange(self); }, this);
             pa_stream_set_write_callback(m_stream, &PulseStream::onWrite, this);
-            if (pa_stream_connect_playback(m_stream, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) == 0) {
+            const pa_stream_flags_t flags = PA_STREAM_ADJUST_LATENCY;
+            if (pa_stream_connect_playback(m_stream, nullptr, &buffer, flags, nullptr, nullptr) == 0) {
                 while (pa_stream_get_state(m_stream) != PA_STREAM_READY && !streamGone(m_stream))
                     pa_threaded_mainloop_wait(m_loop);
                 ready = m_ready = pa_stream_get_state(m_stream) == PA_STREAM_READY;
