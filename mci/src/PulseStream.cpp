@@ -30,7 +30,9 @@ bool streamGone(pa_stream* stream)
 } // namespace
 
 PulseStream::PulseStream(Render render, void* context, int periodFrames)
-    : m_render(render), m_context(context), m_periodFrames(periodFrames),
+    : m_render(render),
+      m_context(context),
+      m_periodFrames(periodFrames),
       m_silentBuffer(std::size_t(periodFrames) * 2, 0.0f)
 {
 }
@@ -63,8 +65,8 @@ bool PulseStream::start()
         pa_threaded_mainloop_wait(m_loop);
     bool ready = false;
     if (!contextGone(m_server)) {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kOutputRate, kOutputChannels};
-        m_stream = pa_stream_new(m_server, "Zuvelo", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kOutputRate, kOutputChannels};
+        m_stream = pa_stream_new(m_server, "Zuvelo", &format, nullptr);
         if (m_stream != nullptr) {
             const auto period = std::uint32_t(m_periodFrames * kFrameBytes);
             // Two periods in the server, a request whenever one period has played.

@@ -59,7 +59,7 @@ private:
     pa_stream* m_stream = nullptr;
     bool m_ready = false;                  // the stream has played: its end is the server's going
     pa_time_event* m_silentTick = nullptr; // once the server has gone
-    std::vector<float> m_silentBuffer;      // the frames rendered into nothing, sized beforehand
+    std::vector<float> m_silentBuffer;     // the frames rendered into nothing, sized beforehand
 };
 
 } // namespace zuvelo::mci

@@ -64,9 +64,9 @@ private:
     // Adds the first frames of the scratch buffer into out.
     void addInto(float* out, std::size_t frames) const;
 
-    std::uint32_t m_device = 0; // SDL_AudioDeviceID, 0 while closed
+    std::uint32_t m_device = 0;                  // SDL_AudioDeviceID, 0 while closed
     std::unique_ptr<PulseStream> m_serverStream; // in SDL's place where it opened
-    bool m_failed = false;      // even the dummy driver failed; not retried
+    bool m_failed = false;                       // even the dummy driver failed; not retried
     std::string m_driverName;
     int m_bufferFrames = 0;
 

@@ -241,8 +241,9 @@ TEST_F(Media, intoASoundServer_aFileIsHeardThere_andPlaysOnWhenTheServerGoes)
     const std::string play = env + MCIPLAY " --first-sample " + quoted("a.wav") + " >" + dir + "said 2>&1";
     const auto startServer = [&] { // a private server, gone within a minute whatever happens here
         const std::string server = "HOME=" + dir + " XDG_RUNTIME_DIR=" + dir + " timeout 60 pulseaudio -n " +
-                                   "--daemonize=no --exit-idle-time=-1 --use-pid-file=no -L 'module-null-sink sink_name=n' -L " +
-                                   "'module-native-protocol-unix socket=" + dir + "s auth-anonymous=1' >/dev/null 2>&1";
+                                   "--daemonize=no --exit-idle-time=-1 --use-pid-file=no -L 'module-null-sink " +
+                                   "sink_name=n' -L 'module-native-protocol-unix socket=" + dir +
+                                   "s auth-anonymous=1' >/dev/null 2>&1";
         fs::remove(dir + "s");
         ASSERT_EQ(std::system((server + " & echo $! >" + dir + "server").c_str()), 0);
         ASSERT_TRUE(eventually([&] { return fs::exists(dir + "s"); }));
