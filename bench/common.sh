@@ -158,3 +158,29 @@ make_big_library() {
   cp "$build/app/zuvelo" "$dir/zuvelo"
   touch "$dir/.complete"
 }
+
+# Audacious's settings in private XDG folders under $1, for "${aud_env[@]}" audacious ...: only the
+# output plugin $2 (e.g. sdlout.so, pulse_audio.so) enabled (its registry holds one block per plugin,
+# "output /path/x.so" then "enabled 0|1"; a first run writes it), its MIDI plugin on FluidR3, and
+# no playlist left from an earlier run.
+audacious_config() {
+  local aud=$1 registry=$1/config/audacious/plugin-registry
+  aud_env=(env XDG_CONFIG_HOME="$aud/config" XDG_DATA_HOME="$aud/data" XDG_CACHE_HOME="$aud/cache")
+  if ! grep -qs "$2" "$registry"; then
+    mkdir -p "$aud/config/audacious" "$aud/data" "$aud/cache"
+    SDL_AUDIODRIVER=dummy timeout 10 "${aud_env[@]}" audacious -H -q /dev/null > /dev/null 2>&1 || true
+  fi
+  awk -v want="$2" '/^[a-z]+ \//{ out = ($1 == "output"); hit = ($2 ~ "/" want "$") }
+       /^enabled / && out { print "enabled " (hit ? 1 : 0); next } { print }' "$registry" > "$registry.new"
+  mv "$registry.new" "$registry"
+  printf '[amidiplug]\nfsyn_soundfont_file=/usr/share/sounds/sf2/FluidR3_GM.sf2\n' > "$aud/config/audacious/config"
+  rm -rf "$aud/config/audacious/playlists" "$aud/config/audacious/playlist-state"
+}
+
+# A private X server for windows; sets DISPLAY. The server is one of the children.
+start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$1/display" 2> "$1/xvfb.log" &
+  children+=($!)
+  for _ in $(seq 1 100); do [ -s "$1/display" ] && break; sleep 0.1; done
+  export DISPLAY=:$(cat "$1/display")
+}

@@ -15,6 +15,7 @@ packages=(
   libglib2.0-bin # gio: the tests start the desktop entry with it, as a desktop would; gdbus
   xvfb # a private X server: the tests take one away from a running player
   dbus-daemon playerctl # the media service's tests: a private session bus and a real client
+  libpulse-dev pulseaudio pulseaudio-utils # the sound server's client library; a private server for tests
 )
 packages+=("$@")
 

@@ -21,29 +21,13 @@ while [ $# -gt 0 ]; do
   esac
 done
 work=$scratch/cpu
-soundfont=/usr/share/sounds/sf2/FluidR3_GM.sf2
 
 build_targets zuvelo
 files=$scratch/files
 make_fixtures "$files" $((to + 10))
 
-# Audacious keeps its settings under the XDG folders: private ones, with only its SDL output
-# enabled (its plugin registry holds one block per plugin, "output /path/x.so" then "enabled 0|1";
-# a first run writes it) and its MIDI plugin on the same soundfont as Zuvelo.
+# Audacious with only its SDL output enabled, its MIDI plugin on FluidR3 (common.sh).
 aud=$work/audacious
-aud_env=(env XDG_CONFIG_HOME="$aud/config" XDG_DATA_HOME="$aud/data" XDG_CACHE_HOME="$aud/cache")
-if command -v audacious > /dev/null; then
-  registry=$aud/config/audacious/plugin-registry
-  if ! grep -qs sdlout.so "$registry"; then
-    mkdir -p "$aud/config/audacious" "$aud/data" "$aud/cache"
-    SDL_AUDIODRIVER=dummy timeout 10 "${aud_env[@]}" audacious -H -q "$files/bench.mid" > /dev/null 2>&1 || true
-  fi
-  awk '/^[a-z]+ \//{ out = ($1 == "output"); sdl = ($2 ~ /\/sdlout\.so$/) }
-       /^enabled / && out { print "enabled " (sdl ? 1 : 0); next } { print }' "$registry" > "$registry.new"
-  mv "$registry.new" "$registry"
-  printf '[amidiplug]\nfsyn_soundfont_file=%s\n' "$soundfont" > "$aud/config/audacious/config"
-fi
-
 # Runs a player ("$@") in the background and prints its CPU seconds a minute between FROM and TO.
 measure() {
   "$@" > /dev/null 2>&1 &
@@ -64,7 +48,7 @@ run() {
       cp "$file" "$folder/music/"
       QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy measure "$folder/zuvelo" ;;
     audacious)
-      rm -rf "$aud/config/audacious/playlists" "$aud/config/audacious/playlist-state"
+      audacious_config "$aud" sdlout.so
       SDL_AUDIODRIVER=dummy measure "${aud_env[@]}" audacious -H "$file" ;;
     mpv) measure mpv --no-config --no-video --ao=null --really-quiet "$file" ;;
     ffplay) SDL_AUDIODRIVER=dummy measure ffplay -nodisp -autoexit -loglevel error "$file" ;;

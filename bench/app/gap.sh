@@ -4,19 +4,21 @@
 # each of the first 20 changes in the recording, and in the reference, the same tracks decoded by
 # the ffmpeg command line and laid end to end, where it must find 0 ms.
 #
-# Usage: bench/app/gap.sh [--kind mixed|wav|mp3] [--program PATH] [--work DIR]
+# Usage: bench/app/gap.sh [--kind mixed|wav|mp3] [--program PATH] [--work DIR] [--server]
 #   --kind     all wav, all mp3, or wav and mp3 by turns (default)
 #   --program  another build of the program to measure (default: built into $build)
 #   --work     default /tmp/zuvelo-bench-app/gap
+#   --server   the program's own output into a private PulseAudio null sink, recorded from its monitor
 # Goal: median gap 0 ms, max under 5 ms.
 source "$(dirname "$0")/../common.sh"
-work=$scratch/gap kind=mixed executable=""
+work=$scratch/gap kind=mixed executable="" server=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --kind) kind=$2; shift 2 ;;
     --program) executable=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
-    *) sed -n '2,11p' "$0" >&2; exit 2 ;;
+    --server) server=1; shift ;;
+    *) sed -n '2,12p' "$0" >&2; exit 2 ;;
   esac
 done
 
@@ -45,7 +47,19 @@ done
 
 # The program, until 20 changes have been recorded (21 tracks at about 0.6 s each).
 recording=$work/recording.raw
-SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$recording QT_QPA_PLATFORM=offscreen "$program/zuvelo" \
+driver=disk
+if [ -n "$server" ]; then
+  HOME=$work XDG_RUNTIME_DIR=$work pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    -L "module-native-protocol-unix socket=$work/socket auth-anonymous=1" \
+    -L "module-null-sink sink_name=bench rate=48000" > "$work/pulse.log" 2>&1 &
+  children+=($!)
+  for _ in $(seq 1 100); do [ -S "$work/socket" ] && break; sleep 0.1; done
+  export PULSE_SERVER=unix:$work/socket
+  parec --raw --format=float32le --rate=48000 --channels=2 -d bench.monitor > "$recording" &
+  children+=($!)
+  driver=""
+fi
+SDL_AUDIODRIVER=$driver SDL_DISKAUDIOFILE=$recording QT_QPA_PLATFORM=offscreen "$program/zuvelo" \
   > "$work/program.log" 2>&1 &
 pid=$!
 for _ in $(seq 1 120); do
@@ -55,7 +69,7 @@ done
 kill -TERM "$pid"
 wait "$pid" || echo "the program ended with status $?; its log: $work/program.log" >&2
 
-echo "== program (SDL disk driver) =="
+echo "== program (${driver:-its own output into a sound server}) =="
 "$analyse" "$recording" 20 | tee "$work/program.txt" || echo "fewer than 20 changes recorded" >&2
 echo "== reference: the same tracks concatenated with no gap =="
 "$analyse" "$work/reference.raw" 20 | tee "$work/reference.txt" || echo "fewer than 20 changes found in the reference" >&2

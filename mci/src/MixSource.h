@@ -4,11 +4,12 @@
 
 namespace zuvelo::mci {
 
-// What the sound output mixes: something that fills frames. The output knows nothing else of
-// what it plays.
+// What the sound output mixes: something that fills frames. The output knows nothing else of what
+// it plays.
 //
-// Threads: both functions run on SDL's audio thread, inside the output's callback, with the
-// output's lock held; they must not wait on anything but a lock held as briefly, allocate or log.
+// Threads: both functions run on the output's thread (SDL's or libpulse's), inside the output's
+// callback, with the output's lock held; they must not wait on anything but a lock held as
+// briefly, allocate or log.
 class MixSource {
 public:
     // Fills up to frames stereo frames (48 kHz, 2 floats each, left then right) into

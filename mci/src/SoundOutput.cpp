@@ -2,6 +2,7 @@
 
 #include "FrameSource.h"
 #include "MixSource.h"
+#include "PulseStream.h"
 #include "SampleGuard.h"
 
 #include "mci/Diagnostics.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace zuvelo::mci {
@@ -43,6 +45,9 @@ void countUnderrun()
     g_underruns.fetch_add(1, std::memory_order_relaxed);
 }
 
+SoundOutput::SoundOutput() = default;
+SoundOutput::~SoundOutput() = default;
+
 SoundOutput& SoundOutput::instance()
 {
     // Never destroyed: SDL's audio thread may still call back while statics are torn down; the
@@ -51,12 +56,37 @@ SoundOutput& SoundOutput::instance()
     return *output;
 }
 
+bool SoundOutput::openServerStream()
+{
+    // SDL_AUDIODRIVER naming a driver (the tests' disk and dummy drivers, or SDL's own pulse
+    // driver) is honoured.
+    const char* wanted = std::getenv("SDL_AUDIODRIVER");
+    if (wanted != nullptr && *wanted != '\0')
+        return false;
+    m_serverStream = PulseStream::connect(&SoundOutput::render, this, kBufferFrames);
+    if (!m_serverStream)
+        return false;
+    m_driverName = "libpulse";
+    return true;
+}
+
+void SoundOutput::sized(int frames)
+{
+    m_bufferFrames = frames;
+    std::lock_guard lock(m_sourcesMutex);
+    m_scratch.assign(std::size_t(frames) * kOutputChannels, 0.0f);
+    m_sources.reserve(16);
+}
+
 unsigned long SoundOutput::open()
 {
-    if (m_device != 0)
+    if (m_device != 0 || m_serverStream)
         return 0;
     if (m_failed)
         return MCIERR_INTERNAL;
+    sized(kBufferFrames); // before the stream: it asks for frames at once
+    if (openServerStream())
+        return 0;
 
     SDL_AudioSpec obtained{};
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0)
@@ -77,12 +107,7 @@ unsigned long SoundOutput::open()
     }
     const char* driver = SDL_GetCurrentAudioDriver();
     m_driverName = driver != nullptr ? driver : "";
-    m_bufferFrames = obtained.samples;
-    {
-        std::lock_guard lock(m_sourcesMutex);
-        m_scratch.assign(std::size_t(obtained.samples) * kOutputChannels, 0.0f);
-        m_sources.reserve(16);
-    }
+    sized(obtained.samples);
     SDL_PauseAudioDevice(m_device, 0);
     return 0;
 }
@@ -100,10 +125,21 @@ unsigned long SoundOutput::attach(MixSource* source)
 
 void SoundOutput::detach(MixSource* source)
 {
-    std::lock_guard lock(m_sourcesMutex);
-    m_sources.erase(
-        std::remove_if(m_sources.begin(), m_sources.end(), [source](const Entry& e) { return e.source == source; }),
-        m_sources.end());
+    bool wasPlaying = false;
+    {
+        std::lock_guard lock(m_sourcesMutex);
+        const auto it =
+            std::find_if(m_sources.begin(), m_sources.end(), [source](const Entry& e) { return e.source == source; });
+        if (it == m_sources.end())
+            return;
+        wasPlaying = !it->rest;
+        m_sources.erase(it);
+    }
+    // Paused, stopped or closed while it played: the server's buffer must not play it on. (The
+    // rest of a finished piece is never cut short; other sources lose what the server held of
+    // them, a moment at a track change.) Outside the sources' lock, which render takes.
+    if (wasPlaying && m_serverStream)
+        m_serverStream->flush();
 }
 
 void SoundOutput::playOut(MixSource* source)
@@ -117,11 +153,20 @@ void SoundOutput::playOut(MixSource* source)
 
 void SoundOutput::shutDown()
 {
+    if (m_serverStream) {
+        m_serverStream.reset(); // joins libpulse's thread
+        m_failed = true;
+    }
     if (m_device == 0)
         return;
     SDL_CloseAudioDevice(m_device); // joins SDL's audio thread
     m_device = 0;
     m_failed = true; // the process is ending: no reopening
+}
+
+void SoundOutput::render(void* self, float* out, std::size_t frames)
+{
+    static_cast<SoundOutput*>(self)->mix(out, frames);
 }
 
 void SoundOutput::callback(void* self, std::uint8_t* stream, int length)

@@ -10,17 +10,21 @@
 namespace zuvelo::mci {
 
 class MixSource;
+class PulseStream;
 
-// The one sound output of the process: an SDL2 audio device at 48,000 Hz, stereo, 32-bit float,
-// opened on first use and kept open until the process ends, mixing every attached source.
+// The one sound output of the process, at 48,000 Hz, stereo, 32-bit float, opened on first use and
+// kept open until the process ends, mixing every attached source.
 //
-// SDL picks the driver (SDL_AUDIODRIVER is honoured). When no device opens, the output falls back
-// to SDL's "dummy" driver and says so once on stderr, so that everything else works the same.
+// Where a PulseAudio server (or PipeWire's) answers and SDL_AUDIODRIVER names no driver, the
+// output is a stream of that server's own (PulseStream): SDL's pulse driver wakes several times a
+// period. Otherwise SDL picks the driver (SDL_AUDIODRIVER is honoured). When no device opens, the
+// output falls back to SDL's "dummy" driver and says so once on stderr, so that everything else
+// works the same.
 //
-// Threads: open(), attach() and detach() from the user-interface thread (or a source's
-// destructor there). The callback runs on SDL's audio thread: it holds the sources' lock while the
-// sources fill its buffer, and never allocates, logs or waits on anything else. Lock order: this
-// lock, then whatever lock a source takes in fill().
+// Threads: open(), attach() and detach() from the user-interface thread (or a source's destructor
+// there). The callback runs on the output's thread (SDL's, or libpulse's): it holds the sources'
+// lock while the sources fill its buffer, and never allocates, logs or waits on anything else.
+// Lock order: this lock, then whatever lock a source takes in fill().
 class SoundOutput {
 public:
     static SoundOutput& instance();
@@ -32,14 +36,16 @@ public:
     // Starts mixing source (opening the output if needed), until it is detached or finished.
     // Returns 0 or an MCIERR_... code.
     unsigned long attach(MixSource* source);
-    // Stops mixing source. When it returns, the callback no longer touches the source.
+    // Stops mixing source. When it returns, the callback no longer touches the source, and what of
+    // it the sound server still held is dropped.
     void detach(MixSource* source);
     // Lets an attached source that has reached its end play out the frames it still holds, as the
     // rest of a finished piece. A source attached while such a rest plays starts exactly after the
     // rest's last frame, in the same callback, so that consecutive pieces join without a gap.
     void playOut(MixSource* source);
 
-    // The driver SDL opened, empty before the first open. User-interface thread.
+    // The driver SDL opened ("libpulse" for the server's own stream), empty before the first open.
+    // User-interface thread.
     const std::string& driverName() const { return m_driverName; }
     // The callback's buffer size in frames, 0 before the first open.
     int bufferFrames() const { return m_bufferFrames; }
@@ -48,14 +54,19 @@ public:
     void shutDown();
 
 private:
-    SoundOutput() = default;
+    SoundOutput();
+    ~SoundOutput();
+    bool openServerStream();
+    void sized(int frames);
+    static void render(void* self, float* out, std::size_t frames);
     static void callback(void* self, std::uint8_t* stream, int length);
     void mix(float* out, std::size_t frames);
     // Adds the first frames of the scratch buffer into out.
     void addInto(float* out, std::size_t frames) const;
 
-    std::uint32_t m_device = 0; // SDL_AudioDeviceID, 0 while closed
-    bool m_failed = false;      // even the dummy driver failed; not retried
+    std::uint32_t m_device = 0;                  // SDL_AudioDeviceID, 0 while closed
+    std::unique_ptr<PulseStream> m_serverStream; // in SDL's place where it opened
+    bool m_failed = false;                       // even the dummy driver failed; not retried
     std::string m_driverName;
     int m_bufferFrames = 0;
 

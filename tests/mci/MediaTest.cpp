@@ -232,6 +232,39 @@ TEST_F(Media, withoutASoundDevice_theOutputFallsBackToTheDummyDriver)
     EXPECT_TRUE(warm != 0 && fs::exists(m_folder / "warm.raw"));
 }
 
+// Where a sound server answers and no SDL driver is named, the output is a stream of the server's
+// own: a file is heard whole in a private server's null sink. When the server goes away while a
+// file plays, the file still plays to its end (in silence), as on SDL's drivers.
+TEST_F(Media, intoASoundServer_aFileIsHeardThere_andPlaysOnWhenTheServerGoes)
+{
+    const std::string dir = m_folder / "", env = "PULSE_SERVER=unix:" + dir + "s SDL_AUDIODRIVER= ";
+    const std::string play = env + MCIPLAY " --first-sample " + quoted("a.wav") + " >" + dir + "said 2>&1";
+    const auto startServer = [&] { // a private server, gone within a minute whatever happens here
+        const std::string server = "HOME=" + dir + " XDG_RUNTIME_DIR=" + dir + " timeout 60 pulseaudio -n " +
+                                   "--daemonize=no --exit-idle-time=-1 --use-pid-file=no -L 'module-null-sink " +
+                                   "sink_name=n' -L 'module-native-protocol-unix socket=" + dir +
+                                   "s auth-anonymous=1' >/dev/null 2>&1";
+        fs::remove(dir + "s");
+        ASSERT_EQ(std::system((server + " & echo $! >" + dir + "server").c_str()), 0);
+        ASSERT_TRUE(eventually([&] { return fs::exists(dir + "s"); }));
+    };
+    encode("a.wav", 1.0);
+    startServer();
+    const std::string record = env + "parec --raw --format=float32le --rate=48000 -d n.monitor >" + dir + "heard";
+    ASSERT_EQ(std::system((record + " & echo $! >" + dir + "recorder; sleep 0.3").c_str()), 0);
+    EXPECT_EQ(std::system(play.c_str()), 0);
+    EXPECT_NE(m_folder.read("said").find("driver libpulse"), std::string::npos) << m_folder.read("said");
+    std::system(("kill $(cat " + dir + "recorder " + dir + "server)").c_str());
+    const Samples heard = readFloats(dir + "heard");
+    const auto sounding = std::count_if(heard.begin(), heard.end(), [](float v) { return std::abs(v) > 1e-3f; });
+    // All of it but the last moments, which leave with the process that closes at "stopped".
+    EXPECT_TRUE(sounding > 0.75 * 2 * 48000 && sounding <= 2 * 48000) << sounding;
+
+    startServer();
+    EXPECT_EQ(std::system(("(sleep 0.3; kill $(cat " + dir + "server)) & timeout 30 env " + play).c_str()), 0);
+    EXPECT_NE(m_folder.read("said").find("server has gone"), std::string::npos) << m_folder.read("said");
+}
+
 // A device gives back all it took when it is closed: over a day of tracks the memory of each would
 // add up. Counted on the heap of the thread that opens and closes.
 TEST_F(Media, openAndCloseKeepNoMemory)
