@@ -28,7 +28,9 @@ namespace {
 void reportSoundSetup()
 {
     const std::string driver = mciOutputDriverName();
-    const std::string output = driver.empty() ? "not open (nothing has played)" : "SDL driver \"" + driver + "\"";
+    const std::string output = driver.empty()          ? "not open (nothing has played)"
+                               : driver == "libpulse" ? "the sound server's own stream (libpulse)"
+                                                      : "SDL driver \"" + driver + "\"";
     const std::string soundFont = mciSoundFontFile();
     std::fprintf(stderr, "zuvelo: sound output %s; MIDI soundfont %s\n", output.c_str(),
                  soundFont.empty() ? "none found (MIDI files stay silent)" : soundFont.c_str());
