@@ -1,29 +1,12 @@
 #include "app/WinmmMediaControl.h"
 
+#include "SilentWave.h"
 #include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
 using namespace zuvelo;
-
-namespace {
-
-// A 16-bit mono PCM wave file of `frames` silent frames at 8,000 Hz.
-std::string silentWave(std::uint32_t frames)
-{
-    std::string bytes;
-    const auto put = [&](std::uint32_t value, int size) {
-        for (int i = 0; i < size; ++i)
-            bytes += char(value >> (8 * i));
-    };
-    bytes += "RIFF", put(36 + 2 * frames, 4), bytes += "WAVEfmt ", put(16, 4), put(1, 2), put(1, 2);
-    put(8000, 4), put(16000, 4), put(2, 2), put(16, 2), bytes += "data", put(2 * frames, 4);
-    return bytes + std::string(2 * frames, '\0');
-}
-
-} // namespace
+using zuvelo::testing::silentWave;
 
 // The platform's own commands: a wave file opens, reports its mode, and a reply
 // that does not fit is cut rather than refused. A status of a file that is not open opens it by
