@@ -79,7 +79,7 @@ std::string text(HWND hwnd)
 } // namespace
 
 // The whole program under Wine: it starts after the saved track, shows it in the number box, the scroll
-// bar and the caption, and answers its buttons, scroll keys, typing and menu; a close writes the
+// bar and the caption, and answers its buttons, scroll keys and menu; a close writes the
 // mode and track, and the menu the track list. A second copy in the same folder ends at once; one
 // in another folder runs.
 TEST(ProgramWindows, playsAsItsControlsSayAndSavesOnClose_oneCopyPerFolder)
@@ -101,8 +101,6 @@ TEST(ProgramWindows, playsAsItsControlsSayAndSavesOnClose_oneCopyPerFolder)
     EXPECT_TRUE(eventually([&] { return text(first.control(Form1::kText1)) == "1"; }));
     EXPECT_EQ(::GetScrollPos(first.control(Form1::kHScroll1), SB_CTL), 1);
     ::SendMessageW(first.control(Form1::kHScroll1), WM_KEYDOWN, VK_RIGHT, 0);
-    EXPECT_EQ(text(first.control(Form1::kText1)), "2");
-    ::SendMessageW(first.control(Form1::kText1), WM_CHAR, L'9', 0); // a display: it shows a2 again
     EXPECT_EQ(text(first.control(Form1::kText1)), "2");
     ::SendMessageW(first.window(), WM_COMMAND, Form1::kMenuGya, 0); // reverse, from the last but one
     EXPECT_EQ(text(first.control(Form1::kCombo1)), "逆順");
