@@ -64,7 +64,10 @@ bool fontInstalled(const wchar_t* face)
     bool found = false;
     const HDC dc = ::GetDC(nullptr);
     ::EnumFontFamiliesExW(
-        dc, &wanted, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) { return *reinterpret_cast<bool*>(found) = true, 0; },
+        dc, &wanted,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+            return *reinterpret_cast<bool*>(found) = true, 0;
+        },
         LPARAM(&found), 0);
     ::ReleaseDC(nullptr, dc);
     return found;
@@ -107,8 +110,8 @@ Form1::Form1(FormEvents* events, std::function<bool()> playing) : m_events(event
         return ::RegisterClassExW(&wc) != 0;
     }();
     (void)registered;
-    ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Form1", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Form1", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     m_dpi = ::GetDpiForWindow(m_hwnd);
     setupMenu();
     setupControls();
@@ -157,7 +160,7 @@ void Form1::setupControls()
         ::CreateWindowExW(c.id == kText1 ? WS_EX_CLIENTEDGE : 0, c.className, c.text,
                           c.style | WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, m_hwnd, HMENU(INT_PTR(c.id)),
                           ::GetModuleHandleW(nullptr), nullptr);
-    ::SetWindowTextW(control(kCombo1), L"Combo1"); // a drop-down combo box takes no text at creation
+    ::SetWindowTextW(control(kCombo1), m_combo1Text.c_str()); // a drop-down combo box takes no text at creation
     // Until the change handler first sets the range, every track number fits.
     const SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_POS | SIF_PAGE, 0, kMaxTracks, 0, 0, 0};
     ::SetScrollInfo(control(kHScroll1), SB_CTL, &info, FALSE);
@@ -170,16 +173,17 @@ void Form1::layout()
     for (auto& [points, font] : m_printFonts)
         deleteFont(font);
     m_printFonts.clear();
-    m_buttonFont = ::CreateFontW(-::MulDiv(kButtonPoints, int(m_dpi), 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                                 SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH, buttonFace());
+    m_buttonFont =
+        ::CreateFontW(-::MulDiv(kButtonPoints, int(m_dpi), 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, buttonFace());
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     ::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, m_dpi);
     m_windowFont = ::CreateFontIndirectW(&metrics.lfMessageFont);
     for (const ControlPlace& c : kControls) {
         const HWND hwnd = control(c.id);
-        ::SendMessageW(hwnd, WM_SETFONT, WPARAM(c.id >= kCommand1 && c.id <= kCommand5 ? m_buttonFont : m_windowFont), TRUE);
+        ::SendMessageW(hwnd, WM_SETFONT, WPARAM(c.id >= kCommand1 && c.id <= kCommand5 ? m_buttonFont : m_windowFont),
+                       TRUE);
         ::SetWindowPos(hwnd, nullptr, px(c.twips.left), px(c.twips.top), px(c.twips.right), px(c.twips.bottom),
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -227,26 +231,18 @@ LRESULT CALLBACK Form1::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_COMMAND:
-        onCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
-    case WM_HSCROLL:
-        onScroll(LOWORD(wParam));
-        return 0;
+    case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_HSCROLL: onScroll(LOWORD(wParam)); return 0;
     case WM_TIMER:
         if (wParam == kTimer1)
             forward(&FormEvents::timer1Timer);
         return 0;
-    case WM_PAINT:
-        paint();
-        return 0;
+    case WM_PAINT: paint(); return 0;
     case WM_APPCOMMAND: // the media keys while the window has the focus; the rest (volume) go on
         if (onMediaKey(GET_APPCOMMAND_LPARAM(lParam)))
             return TRUE;
         return ::DefWindowProcW(m_hwnd, message, wParam, lParam);
-    case WM_HOTKEY:
-        onMediaKey(int(wParam));
-        return 0;
+    case WM_HOTKEY: onMediaKey(int(wParam)); return 0;
     case WM_DPICHANGED: {
         // Moved to a screen of another scale: the suggested rectangle keeps the window's place.
         m_dpi = HIWORD(wParam);
@@ -259,8 +255,7 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE: // the close box, Alt+F4, the system menu
         close();
         return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE; // the session may end; the settings are written once it does
+    case WM_QUERYENDSESSION: return TRUE; // the session may end; the settings are written once it does
     case WM_ENDSESSION:
         if (wParam)
             close();
@@ -272,8 +267,7 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ::SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
         m_hwnd = nullptr;
         return 0;
-    default:
-        return ::DefWindowProcW(m_hwnd, message, wParam, lParam);
+    default: return ::DefWindowProcW(m_hwnd, message, wParam, lParam);
     }
 }
 
@@ -294,25 +288,29 @@ void Form1::forward(void (FormEvents::*event)())
 
 void Form1::onCommand(int id, int code)
 {
-    static constexpr void (FormEvents::*clicks[])() = {
-        &FormEvents::command1Click, &FormEvents::command2Click, &FormEvents::command3Click,
-        &FormEvents::command4Click, &FormEvents::command5Click};
-    static constexpr void (FormEvents::*menu[])() = {&FormEvents::raClick, &FormEvents::junClick,
-                                                     &FormEvents::gyaClick, &FormEvents::lisClick};
+    static constexpr void (FormEvents::*clicks[])() = {&FormEvents::command1Click, &FormEvents::command2Click,
+                                                       &FormEvents::command3Click, &FormEvents::command4Click,
+                                                       &FormEvents::command5Click};
+    static constexpr void (FormEvents::*menu[])() = {&FormEvents::raClick, &FormEvents::junClick, &FormEvents::gyaClick,
+                                                     &FormEvents::lisClick};
     if (id >= kCommand1 && id <= kCommand5 && code == BN_CLICKED)
         forward(clicks[id - kCommand1]);
     else if (id >= kMenuRa && id <= kMenuLis && code == 0)
         forward(menu[id - kMenuRa]);
     else if (id == kText1 && code == EN_CHANGE) // on the user's typing and on SetWindowText alike
         forward(&FormEvents::text1Change);
-    else if (id == kCombo1 && code == CBN_EDITCHANGE) // the user typed
+    else if (id == kCombo1 && code == CBN_EDITCHANGE) { // the user typed
+        m_combo1Text = windowText(control(kCombo1));
         forward(&FormEvents::combo1Change);
-    else if (id == kCombo1 && code == CBN_SELCHANGE) {
-        // The user picked an entry; the edit field shows it only after this notification, so it
-        // is put there first for the handler to read.
+    } else if (id == kCombo1 && code == CBN_SELCHANGE) {
+        // The user picked an entry. Whether the edit field shows it yet at this notification
+        // depends on how it was picked, so it is put there now and compared with the text the
+        // handlers last saw.
         const int picked = int(::SendMessageW(control(kCombo1), CB_GETCURSEL, 0, 0));
-        if (picked >= 0)
-            setCombo1Text(combo1ListEntry(picked));
+        const std::wstring entry = picked >= 0 ? toUtf16(combo1ListEntry(picked)) : m_combo1Text;
+        ::SetWindowTextW(control(kCombo1), entry.c_str());
+        if (entry != std::exchange(m_combo1Text, entry))
+            forward(&FormEvents::combo1Change);
     }
 }
 
@@ -339,8 +337,7 @@ void Form1::onScroll(int request)
     case SB_THUMBPOSITION: // the box released: the value changes then, not while it is dragged
         value = info.nTrackPos;
         break;
-    default:
-        return;
+    default: return;
     }
     setHScroll1Value(value);
 }
@@ -348,15 +345,9 @@ void Form1::onScroll(int request)
 bool Form1::onMediaKey(int appCommand)
 {
     switch (appCommand) {
-    case APPCOMMAND_MEDIA_NEXTTRACK:
-        forward(&FormEvents::command1Click);
-        return true;
-    case APPCOMMAND_MEDIA_PREVIOUSTRACK:
-        forward(&FormEvents::command3Click);
-        return true;
-    case APPCOMMAND_MEDIA_PLAY:
-        forward(&FormEvents::command5Click);
-        return true;
+    case APPCOMMAND_MEDIA_NEXTTRACK: forward(&FormEvents::command1Click); return true;
+    case APPCOMMAND_MEDIA_PREVIOUSTRACK: forward(&FormEvents::command3Click); return true;
+    case APPCOMMAND_MEDIA_PLAY: forward(&FormEvents::command5Click); return true;
     case APPCOMMAND_MEDIA_PAUSE:
     case APPCOMMAND_MEDIA_STOP: // no stop button: the pause button halts the track in place
         forward(&FormEvents::command4Click);
@@ -364,8 +355,7 @@ bool Form1::onMediaKey(int appCommand)
     case APPCOMMAND_MEDIA_PLAY_PAUSE:
         forward(m_playing && m_playing() ? &FormEvents::command4Click : &FormEvents::command5Click);
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -403,6 +393,7 @@ void Form1::setCombo1Text(const std::string& text)
     if (windowText(control(kCombo1)) == value)
         return;
     ::SetWindowTextW(control(kCombo1), value.c_str());
+    m_combo1Text = value;
     forward(&FormEvents::combo1Change);
 }
 

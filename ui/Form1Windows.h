@@ -25,8 +25,18 @@ class Form1 : public FormControls {
 public:
     // Control ids, for WM_COMMAND and for finding the controls from outside (GetDlgItem).
     enum Id : int {
-        kCombo1 = 100, kCommand1, kCommand2, kCommand3, kCommand4, kCommand5, kHScroll1, kText1,
-        kMenuRa = 200, kMenuJun, kMenuGya, kMenuLis,
+        kCombo1 = 100,
+        kCommand1,
+        kCommand2,
+        kCommand3,
+        kCommand4,
+        kCommand5,
+        kHScroll1,
+        kText1,
+        kMenuRa = 200,
+        kMenuJun,
+        kMenuGya,
+        kMenuLis,
     };
     static constexpr const wchar_t* kClassName = L"ZuveloForm1";
 
@@ -76,12 +86,13 @@ private:
     FormEvents* m_events = nullptr;
     std::function<bool()> m_playing;
     UINT m_dpi = USER_DEFAULT_SCREEN_DPI;
-    HFONT m_buttonFont = nullptr;         // the transport buttons' face, 18 points bold
-    HFONT m_windowFont = nullptr;         // the platform's message font: Combo1 and Text1
-    std::map<int, HFONT> m_printFonts;    // by points, at m_dpi
+    HFONT m_buttonFont = nullptr;      // the transport buttons' face, 18 points bold
+    HFONT m_windowFont = nullptr;      // the platform's message font: Combo1 and Text1
+    std::map<int, HFONT> m_printFonts; // by points, at m_dpi
     TextArea m_textArea;
     std::string m_caption = "Form1";
-    bool m_hotKeys = false;               // the media keys registered system-wide
+    std::wstring m_combo1Text = L"Combo1"; // Combo1's text as the handlers last saw it changed
+    bool m_hotKeys = false;                // the media keys registered system-wide
 };
 
 } // namespace zuvelo
