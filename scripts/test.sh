@@ -34,5 +34,18 @@ trap 'wineserver -k 2>/dev/null || true; kill $xvfb $pulseaudio 2>/dev/null || t
 for _ in $(seq 100); do [ -s "$displayfile" ] && [ -S "$pulse/native" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$displayfile")" PULSE_SERVER="unix:$pulse/native"
 wineboot -i >/dev/null 2>&1
+# What reached the sink while the suite ran: zuvelo.exe's test plays tracks 3, 1 and 2 in turn,
+# track n a tone of 100 * 2^n Hz, octaves apart so that a narrow band-pass tells them apart.
+parec -d zuvelo.monitor --raw --format=s16le --rate=8000 --channels=1 >"$pulse/heard.raw" 2>/dev/null &
+recorder=$!
 ctest --test-dir "$windows" --output-on-failure || status=$?
+kill $recorder
+for hertz in 800 200 400; do
+  loudest=$(ffmpeg -hide_banner -f s16le -ar 8000 -ac 1 -i "$pulse/heard.raw" \
+    -af "bandpass=f=$hertz:width_type=h:w=20,bandpass=f=$hertz:width_type=h:w=20,volumedetect" -f null - 2>&1 | sed -n 's/.*max_volume: \(-*[0-9]*\).*/\1/p')
+  if [ "${loudest:--99}" -lt -30 ]; then
+    echo "zuvelo.exe's track of $hertz Hz was not heard (loudest ${loudest:-none} dB)" >&2
+    status=1
+  fi
+done
 exit $status

@@ -1,21 +1,20 @@
 #include "app/WinmmMediaControl.h"
 
-#include "SilentWave.h"
+#include "WaveFile.h"
 #include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
 using namespace zuvelo;
-using zuvelo::testing::silentWave;
+using zuvelo::testing::waveFile;
 
-// The platform's own commands: a wave file opens, reports its mode, and a reply
-// that does not fit is cut rather than refused. A status of a file that is not open opens it by
-// itself: for a file that is no wave it fails with that file's error, not "not open", and leaves
-// nothing open.
+// The platform's own commands: a wave file opens and reports its mode; a reply that does not fit
+// is cut, not refused. A status of a file not open opens it by itself: for a file that is no wave
+// it fails with that file's error, not "not open", and leaves nothing open.
 TEST(WinmmMediaControl, sendsCommandsAndMeetsThePlatformsOwnAnswers)
 {
     zuvelo::testing::TemporaryFolder folder;
-    folder.write("song.wav", silentWave(8000));
+    folder.write("song.wav", waveFile(8000));
     folder.write("壊れ.wav", "not a wave file");
     const std::string good = "\"" + (folder / "song.wav") + "\"", bad = "\"" + (folder / "壊れ.wav") + "\"";
     WinmmMediaControl media;

@@ -2,7 +2,7 @@
 #include "common/WindowsText.h"
 #include "ui/Form1Windows.h"
 
-#include "SilentWave.h"
+#include "WaveFile.h"
 #include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -25,12 +25,12 @@ bool eventually(Condition condition)
     return condition();
 }
 
-// A folder of three minute-long wave tracks with zuvelo.exe beside them.
+// A folder of three minute-long wave tracks, each its own tone, with zuvelo.exe beside them.
 void prepare(const TemporaryFolder& folder)
 {
     std::filesystem::copy_file(fsPath(programFolder() + "\\..\\..\\app\\zuvelo.exe"), fsPath(folder / "zuvelo.exe"));
     for (int n = 1; n <= 3; ++n)
-        folder.write("album\\t" + std::to_string(n) + ".wav", silentWave(8000 * 60));
+        folder.write("album\\t" + std::to_string(n) + ".wav", waveFile(8000 * 60, 100u << n)); // test.sh listens
 }
 
 // zuvelo.exe started in folder; killed if still running.
@@ -98,7 +98,8 @@ TEST(ProgramWindows, playsAsItsControlsSayAndSavesOnClose_oneCopyPerFolder)
     EXPECT_TRUE(eventually([&] { return elsewhere.window() != nullptr; }));
 
     ::SendMessageW(first.control(Form1::kCommand1), BM_CLICK, 0, 0);
-    EXPECT_TRUE(eventually([&] { return text(first.control(Form1::kText1)) == "1"; }));
+    EXPECT_TRUE(eventually(
+        [&] { return text(first.control(Form1::kText1)) == "1" && text(first.window()) == "Zuveloplaying"; }));
     EXPECT_EQ(::GetScrollPos(first.control(Form1::kHScroll1), SB_CTL), 1);
     ::SendMessageW(first.control(Form1::kHScroll1), WM_KEYDOWN, VK_RIGHT, 0);
     EXPECT_EQ(text(first.control(Form1::kText1)), "2");
