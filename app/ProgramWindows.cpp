@@ -10,6 +10,7 @@
 #include "handlers/Startup.h"
 #include "ui/Form1Windows.h"
 
+#include <chrono>
 #include <memory>
 
 namespace zuvelo {
@@ -26,18 +27,34 @@ void dispatch(HWND window, MSG& message)
 }
 
 // Runs every message waiting, timer ticks included, then returns: the scan and the monitor yield
-// through it. A quit request met here is put back for the main loop.
-void yieldToMessages(HWND window)
-{
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(int(message.wParam));
+// through it. A quit request met here is put back for the main loop. Looking at the queue costs
+// a call into the window system, more than the scan spends on a file (under Wine a round trip
+// to its server), so a yield within a millisecond of the last one returns at once: a click or a
+// tick waits at most that much longer.
+class MessageYield {
+public:
+    explicit MessageYield(const Form1& form) : m_form(form) {}
+
+    void operator()()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_lastPass < std::chrono::milliseconds(1))
             return;
+        m_lastPass = now;
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                ::PostQuitMessage(int(message.wParam));
+                return;
+            }
+            dispatch(m_form.handle(), message);
         }
-        dispatch(window, message);
     }
-}
+
+private:
+    const Form1& m_form;
+    std::chrono::steady_clock::time_point m_lastPass{};
+};
 
 } // namespace
 
@@ -57,7 +74,7 @@ int runProgram(int, char**)
     const auto state = std::make_unique<PlayerState>(); // large (the fixed track table): off the stack
     std::unique_ptr<PlayerContext> ctx;
     Form1 form(nullptr, [&ctx] { return ctx && ctx->lastStatusReply == "playing"; });
-    ctx = std::make_unique<PlayerContext>(*state, media, form, [&form] { yieldToMessages(form.handle()); });
+    ctx = std::make_unique<PlayerContext>(*state, media, form, MessageYield(form));
     PlayerHandlers handlers(
         *ctx,
         [&form](const std::string& reason) {

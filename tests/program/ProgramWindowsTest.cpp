@@ -78,10 +78,10 @@ std::string text(HWND hwnd)
 
 } // namespace
 
-// The whole program under Wine: it starts after the saved track, shows it in the number box, the scroll
-// bar and the caption, and answers its buttons, scroll keys and menu; a close writes the
-// mode and track, and the menu the track list. A second copy in the same folder ends at once; one
-// in another folder runs.
+// The whole program under Wine: it starts after the saved track, shows it in the number box, the
+// scroll bar and the caption, and answers its buttons, scroll keys, menu and media keys; a close
+// and the end of the session write the mode and track, the menu the track list. A second copy in
+// the same folder ends at once; one in another folder runs.
 TEST(ProgramWindows, playsAsItsControlsSayAndSavesOnClose_oneCopyPerFolder)
 {
     TemporaryFolder folder, other;
@@ -105,13 +105,17 @@ TEST(ProgramWindows, playsAsItsControlsSayAndSavesOnClose_oneCopyPerFolder)
     EXPECT_EQ(text(first.control(Form1::kText1)), "2");
     ::SendMessageW(first.window(), WM_COMMAND, Form1::kMenuGya, 0); // reverse, from the last but one
     EXPECT_EQ(text(first.control(Form1::kCombo1)), "逆順");
-    EXPECT_TRUE(eventually([&] { return text(first.control(Form1::kText1)) == "2"; }));
+    EXPECT_TRUE(eventually(
+        [&] { return text(first.control(Form1::kText1)) == "2" && text(first.window()) == "Zuveloplaying"; }));
     ::SendMessageW(first.window(), WM_COMMAND, Form1::kMenuLis, 0);
+    ::SendMessageW(first.window(), WM_APPCOMMAND, 0, MAKELPARAM(0, APPCOMMAND_MEDIA_NEXTTRACK)); // in reverse
+    EXPECT_TRUE(eventually([&] { return text(first.control(Form1::kText1)) == "1"; }));
 
     ::PostMessageW(first.window(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(first.ended());
-    EXPECT_EQ(folder.read("muini.dat"), "2,2\r\n");
+    EXPECT_EQ(folder.read("muini.dat"), "2,1\r\n");
     EXPECT_NE(folder.read("list.csv").find("t2.wav"), std::string::npos) << folder.read("list.csv");
-    ::PostMessageW(elsewhere.window(), WM_CLOSE, 0, 0);
+    ::PostMessageW(elsewhere.window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF); // the user logs off
     EXPECT_TRUE(elsewhere.ended());
+    EXPECT_NE(other.read("muini.dat"), "<missing>");
 }
