@@ -19,10 +19,14 @@ namespace {
 constexpr std::chrono::milliseconds kPassOverBudget{50};
 
 // Whether the status query says that the current track could not be opened, in a state where
-// the monitor passes such a track over: tracks exist and playback is not paused.
+// the monitor passes such a track over: tracks exist and playback is not paused. Our Linux layer
+// answers MediaError::kNameNotOpen for a track whose open failed. The Windows platform never
+// does: it opens the file by itself for the query, which then fails with the file's own error
+// (a bad format, a missing file), so any failed query counts; and when that auto-open succeeds
+// the track reports "stopped", and the close below releases the device it opened.
 bool currentTrackFailed(const PlayerState& s, unsigned long statusResult)
 {
-    return statusResult == MediaError::kNameNotOpen && s.nmax >= 1 && s.b1 == 0;
+    return statusResult != 0 && s.nmax >= 1 && s.b1 == 0;
 }
 
 // Whether this tick moves on. A track that could not be opened is passed over, right away while

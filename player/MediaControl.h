@@ -18,7 +18,9 @@ public:
     // Sends one command string and returns 0 or an MCIERR_... code. reply may be null when
     // replyCapacity is 0. Otherwise the reply buffer is emptied on entry and then receives the
     // NUL-terminated reply; a reply that does not fit replyCapacity (its NUL included) fails with
-    // MediaError::kReplyTooLong and leaves the buffer empty.
+    // MediaError::kReplyTooLong and leaves the buffer empty. The Windows platform, which this
+    // seam passes straight to there, differs twice (app/WinmmMediaControl.h): it cuts such a reply
+    // instead, and a "status" or "play" of a name not open opens the file first.
     virtual unsigned long sendString(const char* command, char* reply, unsigned replyCapacity) = 0;
 };
 

@@ -12,8 +12,12 @@ unsigned long RecordingMediaControl::sendString(const char* command, char* reply
     unsigned long result = 0;
     if (verb == "Open" || verb == "open")
         result = badDevices.contains(device) ? 275 : m_open.insert(device).second ? 0 : 265; // not found, open already
-    else if (!m_open.contains(device))
+    else if (!m_open.contains(device) && !(autoOpen && (verb == "status" || verb == "play")))
         result = MediaError::kNameNotOpen;
+    else if (!m_open.contains(device) && badDevices.contains(device))
+        result = 275; // the auto-open failed: the file's own error
+    else if (m_open.insert(device).second && (m_mode = "stopped", verb == "play"))
+        m_mode = "playing"; // auto-opened
     else if (verb == "status")
         std::strcpy(reply, m_mode.c_str());
     else if (verb == "close")

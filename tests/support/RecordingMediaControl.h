@@ -10,7 +10,9 @@ namespace zuvelo::testing {
 
 // A stand-in for the media layer that records every command and answers as devices would: "Open "
 // opens a name (not one of badDevices), a command on a name not open fails with kNameNotOpen, and
-// the status follows "play ", "pause ", "stop " and "seek " or setMode().
+// the status follows "play ", "pause ", "stop " and "seek " or setMode(). With autoOpen it answers
+// as the Windows platform does: "status" and "play" of a name not open open it first, failing with
+// the file's error for a bad device, and leave the device open.
 class RecordingMediaControl : public MediaControl {
 public:
     unsigned long sendString(const char* command, char* reply, unsigned replyCapacity) override;
@@ -21,6 +23,8 @@ public:
     std::vector<std::string> commands; // every command sent
     unsigned largestReplyCapacity = 0;
     std::set<std::string> badDevices;
+    bool autoOpen = false;
+    std::size_t openDevices() const { return m_open.size(); }
 
 private:
     std::set<std::string> m_open;
