@@ -11,7 +11,8 @@ TEST(Lifecycle, oneCopyAFolderAndAKilledCopyBlocksNothing)
 {
     ProgramFolder folder;
     auto first = folder.start();
-    ASSERT_TRUE(eventually([&] { return holdsOpen(first->pid(), folder.path()); }));
+    // Started, and so past its own clean-up of leftovers, which comes right after the lock.
+    ASSERT_TRUE(eventually([&] { return folder.log().find("zuvelo: sound output") != std::string::npos; }));
     // A settings write of the first copy in progress, as the second copy would see it.
     folder.write("muini.dat.tmp4242-0", "1,");
     ProgramRun second(folder.program, {"SDL_AUDIODRIVER=dummy"}, folder / "second.log");
