@@ -184,3 +184,14 @@ start_xvfb() {
   for _ in $(seq 1 100); do [ -s "$1/display" ] && break; sleep 0.1; done
   export DISPLAY=:$(cat "$1/display")
 }
+
+# A private PulseAudio server in folder $1 with one null sink, "bench" (its monitor:
+# bench.monitor), at 48 kHz; every client started from here on plays into it.
+start_pulse() {
+  HOME=$1 XDG_RUNTIME_DIR=$1 pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    -L "module-native-protocol-unix socket=$1/socket auth-anonymous=1" \
+    -L "module-null-sink sink_name=bench rate=48000" > "$1/pulse.log" 2>&1 &
+  children+=($!)
+  for _ in $(seq 1 100); do [ -S "$1/socket" ] && break; sleep 0.1; done
+  export PULSE_SERVER=unix:$1/socket
+}

@@ -49,12 +49,7 @@ done
 recording=$work/recording.raw
 driver=disk
 if [ -n "$server" ]; then
-  HOME=$work XDG_RUNTIME_DIR=$work pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-    -L "module-native-protocol-unix socket=$work/socket auth-anonymous=1" \
-    -L "module-null-sink sink_name=bench rate=48000" > "$work/pulse.log" 2>&1 &
-  children+=($!)
-  for _ in $(seq 1 100); do [ -S "$work/socket" ] && break; sleep 0.1; done
-  export PULSE_SERVER=unix:$work/socket
+  start_pulse "$work"
   parec --raw --format=float32le --rate=48000 --channels=2 -d bench.monitor > "$recording" &
   children+=($!)
   driver=""

@@ -34,12 +34,7 @@ make_fixtures "$files" $((to + 10))
 start_xvfb "$work"
 pulse=$work/pulse
 rm -rf "$pulse" && mkdir -p "$pulse"
-HOME=$pulse XDG_RUNTIME_DIR=$pulse pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-  -L "module-native-protocol-unix socket=$pulse/socket auth-anonymous=1" \
-  -L "module-null-sink sink_name=bench rate=48000" > "$pulse/log" 2>&1 &
-children+=($!)
-for _ in $(seq 1 100); do [ -S "$pulse/socket" ] && break; sleep 0.1; done
-export PULSE_SERVER=unix:$pulse/socket
+start_pulse "$pulse"
 
 # Audacious with only its PulseAudio output enabled (common.sh).
 aud=$work/audacious

@@ -10,12 +10,7 @@ build_targets zuvelo_stop_heard_bench
 work=$scratch/stop-heard
 fresh_work "$work"
 tone "$work/tone.wav" 440 10
-HOME=$work XDG_RUNTIME_DIR=$work pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-  -L "module-native-protocol-unix socket=$work/socket auth-anonymous=1" \
-  -L "module-null-sink sink_name=bench rate=48000" > "$work/pulse.log" 2>&1 &
-children+=($!)
-for _ in $(seq 1 100); do [ -S "$work/socket" ] && break; sleep 0.1; done
-export PULSE_SERVER=unix:$work/socket
+start_pulse "$work"
 for driver in "" pulseaudio; do
   echo "== SDL_AUDIODRIVER=${driver:-(unset: the layer chooses)} =="
   parec --raw --format=s16le --rate=48000 --channels=2 --latency-msec=2 -d bench.monitor |
