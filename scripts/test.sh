@@ -17,9 +17,10 @@ windows=$(scripts/build-windows.sh | tail -n 1)
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/zuvelo-wine-XXXXXX")
 export WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
-# A private X server for the window: Xvfb picks a free display number and writes it to fd 3.
+# A private X server for the window, wide enough for it at 200 % (Wine keeps a window within the
+# screen): Xvfb picks a free display number and writes it to fd 3.
 displayfile="$WINEPREFIX.display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
 # A private PulseAudio whose one sink discards the sound: Wine's winmm gets a device that plays
 # in real time, as a sound card does (without one a wave file "ends" at once).
@@ -42,6 +43,11 @@ parec -d zuvelo.monitor --raw --format=s16le --rate=8000 --channels=1 >"$pulse/h
 recorder=$!
 ctest --test-dir "$windows" --output-on-failure || status=$?
 kill $recorder
+# The window again at 150 % and 200 %: Wine reads the screen's DPI from LogPixels as a process starts.
+for dpi in 144 192; do
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null 2>&1
+  ZUVELO_TEST_DPI=$dpi wine "$windows/tests/ui/zuvelo_window_tests.exe" --gtest_filter='*ScreensScale*' || status=$?
+done
 for hertz in 200 400; do
   loudest=$(ffmpeg -hide_banner -f s16le -ar 8000 -ac 1 -i "$pulse/heard.raw" \
     -af "bandpass=f=$hertz:width_type=h:w=20,bandpass=f=$hertz:width_type=h:w=20,volumedetect" -f null - 2>&1 | sed -n 's/.*max_volume: \(-*[0-9]*\).*/\1/p')

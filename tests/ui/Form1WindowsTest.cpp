@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 
 using namespace zuvelo;
 
@@ -63,4 +64,26 @@ TEST(Form1Windows, eachControlRunsItsHandlerOnceForAChangeByTheProgramOrByTheUse
         ::SendMessageW(form.control(Form1::kHScroll1), WM_KEYDOWN, key, 0);
     EXPECT_EQ(form.hScroll1Value(), 10);
     EXPECT_EQ(events.counts(), (std::array{3, 6, 2}));
+}
+
+// At the screen's DPI (test.sh runs it again at 144 and 192, named in ZUVELO_TEST_DPI): the layout in twips at
+// that DPI. Tab goes Combo1, Command1 ... Command5, HScroll1, Text1. The media keys are held while it lives.
+TEST(Form1Windows, sizedAtTheScreensScale_tabsInOrder_holdsTheMediaKeysWhileItLives)
+{
+    ::SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2); // as zuvelo.exe's manifest says
+    const char* dpi = std::getenv("ZUVELO_TEST_DPI");
+    const std::array<LONG, 5> rows[] = {{656, 64, 544, 657, 49}, {984, 96, 816, 986, 74}, {1312, 128, 1088, 1314, 98}};
+    {
+        Form1 form;
+        RECT client, button; // rows at 96, 144, 192 DPI: client width, height; Command1's left, right, bottom
+        ::GetClientRect(form.handle(), &client), ::GetClientRect(form.control(Form1::kCommand1), &button);
+        ::MapWindowPoints(form.control(Form1::kCommand1), form.handle(), reinterpret_cast<POINT*>(&button), 2);
+        EXPECT_EQ((std::array{client.right, client.bottom, button.left, button.right, button.bottom}),
+                  rows[dpi ? std::atoi(dpi) / 48 - 2 : 0]);
+        HWND tab = form.control(Form1::kCombo1);
+        for (int id = Form1::kCommand1; id <= Form1::kText1; ++id)
+            EXPECT_EQ(::GetDlgCtrlID(tab = ::GetNextDlgTabItem(form.handle(), tab, FALSE)), id);
+        EXPECT_FALSE(::RegisterHotKey(nullptr, 1, MOD_NOREPEAT, VK_MEDIA_NEXT_TRACK));
+    }
+    EXPECT_TRUE(::RegisterHotKey(nullptr, 1, MOD_NOREPEAT, VK_MEDIA_NEXT_TRACK)); // the thread's, gone with it
 }
