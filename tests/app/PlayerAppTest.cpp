@@ -16,9 +16,8 @@
 
 namespace zuvelo::testing {
 
-// The Qt side over the recording media seam: start-up fills the window, the real timer moves
-// playback on, a list that cannot be written is reported in a modal message under which the
-// monitor keeps ticking, and closing the window saves the settings.
+// The Qt side over the recording seam: start-up fills the window, the real timer moves playback on, an unwritable
+// list is reported in a modal message under which the monitor keeps ticking, and a close saves the settings.
 TEST(PlayerApp, startsPlaysReportsAndShutsDownThroughTheWindow)
 {
     TemporaryFolder folder;

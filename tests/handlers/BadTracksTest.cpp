@@ -18,12 +18,9 @@ std::vector<int> opened(HandlerRig& rig)
     return tracks;
 }
 
-// Bad tracks in each mode. One good among 300: each tick passes over bad ones while its 50 ms last
-// (the clock moves 20 ms a reading here: three a tick), the next going on in order from there, in
-// random mode too, until the good one plays. All bad, the clock standing still: one tick tries each
-// once, then one is tried every 5 s in that order, until one plays again. After a track that
-// played, random mode draws again. Alike where the media layer answers a status query of a name
-// not open with 263 and where it opens the file itself (Windows), leaving no device open.
+// Bad tracks, every mode, with 263 or the Windows auto-open: 50 ms a tick (three at 20 ms a reading), on in order
+// even at random, until the good one of 300 plays; all bad: one round, then one every 5 s, no device left open;
+// after a track that played, random mode draws again.
 class BadTracks : public ::testing::TestWithParam<std::tuple<int, bool>> {};
 
 TEST_P(BadTracks, passedOverFor50msATick_eachOnceARound_thenOneEveryFiveSeconds)

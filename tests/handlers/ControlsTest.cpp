@@ -72,9 +72,8 @@ TEST(TransportButtons, pauseHoldsTheTrackUntilAButtonResumesIt)
         }
 }
 
-// A mode item, clicked while paused after a restart, ends the pause, shows its mode, stops the
-// track, and the ticks after it start from the mode's end: jun from the first track, gya from the
-// last, ra with the replay the restart asked for.
+// A mode item, clicked while paused after a restart, ends the pause, shows its mode, stops the track, and the ticks
+// after it start from the mode's end: jun from the first track, gya from the last, ra with the restart's replay.
 TEST(ModeMenu, eachItemShowsItsModeStopsTheTrackAndStartsFromItsEnd)
 {
     const std::tuple<const char*, int, int, int> rows[] = {

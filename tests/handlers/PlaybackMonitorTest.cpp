@@ -9,9 +9,8 @@
 namespace zuvelo::testing {
 namespace {
 
-// A track that ends is closed and the next opened, shown, rewound and played; a playing one is only
-// reported in the caption. Each tick reads the mode from Combo1 (set without its handler here) and
-// sees a click made while it yields.
+// A track that ends is closed and the next opened, shown, rewound and played; a playing one only shows in the
+// caption. Each tick reads the mode from Combo1 (set without its handler) and sees a click made while it yields.
 TEST(PlaybackMonitor, aTrackThatEnded_isClosedAndTheNextOpenedShownRewoundAndPlayed)
 {
     HandlerRig rig;

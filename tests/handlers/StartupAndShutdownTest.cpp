@@ -90,9 +90,8 @@ TEST(Startup, aCloseDuringTheScan)
     EXPECT_EQ(rig.form.printed(), Texts{"0 18 読み込み中です・・・"});
 }
 
-// lis writes every track without touching playback; closing the window stops and closes the track,
-// writes the settings and ends the program, and after it nothing runs. A folder in the way of a
-// file: the list's failure goes to the window, the settings' is one line on stderr.
+// lis writes every track, playback untouched; a close stops and closes the track, writes the settings, and nothing
+// runs after it. A folder in a file's way: the list's failure goes to the window, the settings' to stderr.
 TEST(ShutdownAndList, filesWrittenOrTheirFailureReported_thenNothingRuns)
 {
     for (const std::string blocked : {"", "list.csv", "muini.dat"}) {

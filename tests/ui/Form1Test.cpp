@@ -10,9 +10,8 @@
 namespace zuvelo::testing {
 namespace {
 
-// Keys to the scroll bar, reached with Tab: Right and Page Down raise the track number, Left and
-// Page Up lower it, within 1 to nmax. Text typed into Text1 gives way to the track number; a mode
-// name typed or chosen in Combo1 sets the mode, a part of one (nothing completes it) does not.
+// Scroll bar keys, reached with Tab: Right and Page Down raise the track number, Left and Page Up lower it, in 1 to
+// nmax. Typing in Text1 gives way to the number; a mode name typed or chosen sets the mode, a part of one does not.
 TEST(Form1, keysAndTypingReachTheHandlers)
 {
     HandlerRig rig;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <string_view>
 
 using namespace zuvelo;
 
@@ -83,6 +84,12 @@ TEST(Form1Windows, sizedAtTheScreensScale_tabsInOrder_holdsTheMediaKeysWhileItLi
         HWND tab = form.control(Form1::kCombo1);
         for (int id = Form1::kCommand1; id <= Form1::kText1; ++id)
             EXPECT_EQ(::GetDlgCtrlID(tab = ::GetNextDlgTabItem(form.handle(), tab, FALSE)), id);
+        LOGFONTW f{}; // the buttons': 18 points at this DPI, bold, Japanese, one of the three faces
+        ::GetObjectW(HFONT(::SendMessageW(form.control(Form1::kCommand5), WM_GETFONT, 0, 0)), sizeof f, &f);
+        EXPECT_EQ((std::array{f.lfHeight, f.lfWeight, LONG(f.lfCharSet)}),
+                  (std::array<LONG, 3>{-::MulDiv(18, dpi ? std::atoi(dpi) : 96, 72), FW_BOLD, SHIFTJIS_CHARSET}));
+        EXPECT_TRUE(f.lfFaceName[0] &&
+                    std::wstring_view(L"ＭＳ Ｐゴシック|Yu Gothic UI|Meiryo UI").find(f.lfFaceName) < 30);
         EXPECT_FALSE(::RegisterHotKey(nullptr, 1, MOD_NOREPEAT, VK_MEDIA_NEXT_TRACK));
     }
     EXPECT_TRUE(::RegisterHotKey(nullptr, 1, MOD_NOREPEAT, VK_MEDIA_NEXT_TRACK)); // the thread's, gone with it
