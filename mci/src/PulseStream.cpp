@@ -93,6 +93,7 @@ PulseStream::~PulseStream()
 {
     if (m_loop != nullptr)
         pa_threaded_mainloop_stop(m_loop); // joins libpulse's thread: render is not called again
+    m_ready = false; // the disconnect below is ours, not the server going away
     if (m_stream != nullptr) {
         pa_stream_disconnect(m_stream);
         pa_stream_unref(m_stream);
