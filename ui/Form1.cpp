@@ -101,6 +101,8 @@ Form1::Form1(FormEvents* events) : m_events(events)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
+    setAttribute(Qt::WA_WindowPropagation); // the menu's and the mode box's pop-ups take it too
+    setFont(windowFont(font()));
     setWindowIcon(QIcon(QPixmap::fromImage(windowIconImage())));
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
