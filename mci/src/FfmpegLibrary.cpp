@@ -35,7 +35,7 @@ bool load()
 #define ZUVELO_FFMPEG_LOOKUP(library, name)                                                                            \
     functions.name = reinterpret_cast<decltype(functions.name)>(dlsym(library, #name));                                \
     if (functions.name == nullptr) {                                                                                   \
-        std::fprintf(stderr, "mci: FFmpeg lacks %s; files that need it cannot be played\n", #name);                          \
+        std::fprintf(stderr, "mci: FFmpeg lacks %s; files that need it cannot be played\n", #name);                    \
         complete = false;                                                                                              \
     }
 #define ZUVELO_AVUTIL_LOOKUP(name) ZUVELO_FFMPEG_LOOKUP(avutil, name)

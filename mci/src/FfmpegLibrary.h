@@ -21,24 +21,25 @@ extern "C" {
 namespace zuvelo::mci {
 
 // The functions the layer calls, by the library that has them.
-#define ZUVELO_AVUTIL_FUNCTIONS(X) \
-    X(av_log_set_level) X(av_log_set_callback) X(av_log_format_line2) X(av_max_alloc) X(av_dict_set) \
-    X(av_dict_set_int) X(av_dict_free) X(av_frame_alloc) X(av_frame_free) X(av_frame_unref) \
-    X(av_channel_layout_default) X(av_channel_layout_copy) X(av_channel_layout_uninit) \
-    X(av_opt_set_double) X(av_rescale) X(av_rescale_q)
+#define ZUVELO_AVUTIL_FUNCTIONS(X)                                                                                     \
+    X(av_log_set_level)                                                                                                \
+    X(av_log_set_callback) X(av_log_format_line2) X(av_max_alloc) X(av_dict_set) X(av_dict_set_int) X(av_dict_free)    \
+        X(av_frame_alloc) X(av_frame_free) X(av_frame_unref) X(av_channel_layout_default) X(av_channel_layout_copy)    \
+            X(av_channel_layout_uninit) X(av_opt_set_double) X(av_rescale) X(av_rescale_q)
 
-#define ZUVELO_SWRESAMPLE_FUNCTIONS(X) \
+#define ZUVELO_SWRESAMPLE_FUNCTIONS(X)                                                                                 \
     X(swr_alloc_set_opts2) X(swr_init) X(swr_convert) X(swr_free) X(swr_get_out_samples)
 
-#define ZUVELO_AVCODEC_FUNCTIONS(X) \
-    X(av_packet_alloc) X(av_packet_free) X(av_packet_unref) X(avcodec_alloc_context3) \
-    X(avcodec_free_context) X(avcodec_parameters_to_context) X(avcodec_open2) X(avcodec_send_packet) \
-    X(avcodec_receive_frame) X(avcodec_flush_buffers) X(av_get_bits_per_sample)
+#define ZUVELO_AVCODEC_FUNCTIONS(X)                                                                                    \
+    X(av_packet_alloc)                                                                                                 \
+    X(av_packet_free) X(av_packet_unref) X(avcodec_alloc_context3) X(avcodec_free_context)                             \
+        X(avcodec_parameters_to_context) X(avcodec_open2) X(avcodec_send_packet) X(avcodec_receive_frame)              \
+            X(avcodec_flush_buffers) X(av_get_bits_per_sample)
 
-#define ZUVELO_AVFORMAT_FUNCTIONS(X) \
-    X(av_find_input_format) X(avformat_alloc_context) X(avformat_open_input) \
-    X(avformat_find_stream_info) X(avformat_close_input) X(av_find_best_stream) X(av_read_frame) \
-    X(av_seek_frame) X(avformat_seek_file) X(avio_size) X(avio_seek)
+#define ZUVELO_AVFORMAT_FUNCTIONS(X)                                                                                   \
+    X(av_find_input_format)                                                                                            \
+    X(avformat_alloc_context) X(avformat_open_input) X(avformat_find_stream_info) X(avformat_close_input)              \
+        X(av_find_best_stream) X(av_read_frame) X(av_seek_frame) X(avformat_seek_file) X(avio_size) X(avio_seek)
 
 struct FfmpegFunctions {
 #define ZUVELO_FFMPEG_POINTER(name) decltype(&::name) name = nullptr;
