@@ -1,8 +1,7 @@
 #include "SdlLibrary.h"
 
-#include <dlfcn.h>
+#include "LibraryLoad.h"
 
-#include <cstdio>
 #include <mutex>
 
 namespace zuvelo::mci {
@@ -13,27 +12,15 @@ bool g_loaded = false;
 
 bool load()
 {
-    // The soname the build was configured against (set by mci/CMakeLists.txt).
-    void* library = dlopen(ZUVELO_SDL2_SONAME, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        std::fprintf(stderr, "mci: SDL could not be loaded (%s); without a sound server nothing can be played\n",
-                     dlerror());
-        return false;
-    }
+    LibraryLoad load("SDL", "without a sound server nothing can be played");
+    void* library = load.open(ZUVELO_SDL2_SONAME); // set by mci/CMakeLists.txt
     SdlFunctions functions;
-    bool complete = true;
-#define ZUVELO_SDL_LOOKUP(name)                                                                                        \
-    functions.name = reinterpret_cast<decltype(functions.name)>(dlsym(library, #name));                                \
-    if (functions.name == nullptr) {                                                                                   \
-        std::fprintf(stderr, "mci: SDL lacks %s; without a sound server nothing can be played\n", #name);              \
-        complete = false;                                                                                              \
-    }
+#define ZUVELO_SDL_LOOKUP(name) load.lookUp(library, #name, functions.name);
     ZUVELO_SDL_FUNCTIONS(ZUVELO_SDL_LOOKUP)
 #undef ZUVELO_SDL_LOOKUP
-    if (!complete)
-        return false; // kept mapped: unloading a half-used library gains nothing
-    g_functions = functions;
-    return true;
+    if (load.complete())
+        g_functions = functions;
+    return load.complete();
 }
 
 } // namespace
