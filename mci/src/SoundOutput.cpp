@@ -9,7 +9,6 @@
 #include "mci/Diagnostics.h"
 #include "mci/mci.h"
 
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
