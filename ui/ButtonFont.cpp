@@ -11,6 +11,14 @@ static const char* const kStandIns[] = {"MS PGothic",   "IPAPGothic",       "IPA
 
 constexpr int kButtonPoints = 18;
 
+static QStringList standIns()
+{
+    QStringList faces;
+    for (const char* face : kStandIns)
+        faces << QString::fromUtf8(face);
+    return faces;
+}
+
 // Point sizes are given as pixels so the layout, fixed in pixels, holds at any screen resolution.
 static int pointsToPixels(int points)
 {
@@ -20,10 +28,7 @@ static int pointsToPixels(int points)
 static QFont standInFace()
 {
     static const bool registered = [] {
-        QStringList standIns;
-        for (const char* face : kStandIns)
-            standIns << QString::fromUtf8(face);
-        QFont::insertSubstitutions(QString::fromUtf8(kButtonFace), standIns);
+        QFont::insertSubstitutions(QString::fromUtf8(kButtonFace), standIns());
         return true;
     }();
     (void)registered;
@@ -51,6 +56,13 @@ QFont textAreaFont(int points)
     // (18, 9 points) are exact.
     QFont font = standInFace();
     font.setPixelSize(points * 20 / 15);
+    return font;
+}
+
+QFont windowFont(const QFont& platformFont)
+{
+    QFont font = platformFont;
+    font.setFamilies(QStringList(platformFont.families().value(0, platformFont.family())) << standIns());
     return font;
 }
 

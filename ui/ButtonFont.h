@@ -14,4 +14,9 @@ QFont transportButtonFont();
 // down to whole pixels. Call after the QApplication exists.
 QFont textAreaFont(int points);
 
+// The window's own font (menu, mode box, track box): the platform's, whose Japanese text falls back
+// to the same Gothic face as the buttons' rather than to the one fontconfig prefers, so that the
+// window maps one Japanese font file, not two (each about 2 MB resident).
+QFont windowFont(const QFont& platformFont);
+
 } // namespace zuvelo

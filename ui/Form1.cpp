@@ -101,6 +101,7 @@ Form1::Form1(FormEvents* events) : m_events(events)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
+    setFont(windowFont(font())); // the controls' and the menu bar's; the pop-ups are given it below
     setWindowIcon(QIcon(QPixmap::fromImage(windowIconImage())));
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -167,6 +168,7 @@ void Form1::setupControls(QWidget* client)
 void Form1::setupMenu()
 {
     nmu = menuBar()->addMenu(QString::fromUtf8("メニュー"));
+    nmu->setFont(font()); // a window of its own, which does not inherit it
     nmu->setObjectName(QStringLiteral("nmu"));
     ra = nmu->addAction(QString::fromUtf8("ランダム再生"));
     ra->setObjectName(QStringLiteral("ra"));

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Peak resident memory: the program playing an mp3 with 50,000 tracks in its table, held 5 s after
 # its first audio, against ffplay and mpv playing the same 5-second mp3 to its end, in the same run;
-# also the program with only that one track and, with ZUVELO_BENCH_BEFORE=PATH, an earlier build.
+# also the program with only that one track and, with ZUVELO_BENCH_BEFORE=PATH, an earlier build;
+# and the program with its window playing a one-track folder of a wav or a MIDI file (files that
+# need not load FFmpeg, once they have decoders of their own), the earlier build too.
 # On a private Xvfb: the program with its window, Audacious with its window (where installed) playing
 # the mp3 through its SDL output into the disk driver, and the floor, a bare Qt window
 # (zuvelo_idle_window), each held 5 s.
@@ -16,6 +18,7 @@ runs=${1:-3}
 
 need_packages ffmpeg mpv xvfb
 build_targets zuvelo zuvelo_app_probe zuvelo_idle_window
+mkdir -p "$scratch"
 start_xvfb "$scratch"
 audacious_config "$scratch/audacious" sdlout.so
 library=$scratch/library
@@ -26,6 +29,13 @@ single=$scratch/single
 make_program_folder "$single" "1,0"
 mkdir -p "$single/music"
 cp "$song" "$single/music/"
+make_fixtures "$scratch/memory-files" 5
+for kind in wav mid; do
+  make_program_folder "$scratch/one-$kind" "1,0"
+  mkdir -p "$scratch/one-$kind/music"
+  cp "$scratch/memory-files/bench.$kind" "$scratch/one-$kind/music/"
+  [ -n "${ZUVELO_BENCH_BEFORE:-}" ] && cp "$ZUVELO_BENCH_BEFORE" "$scratch/one-$kind/zuvelo-before"
+done
 
 run() {
   case "$1" in
@@ -33,6 +43,10 @@ run() {
     program-before) cp "$ZUVELO_BENCH_BEFORE" "$library/zuvelo-before" && probe_program "$library/zuvelo-before" --hold 5 ;;
     program-1-track) probe_program "$single/zuvelo" --hold 5 ;;
     program-window) probe_program "$library/zuvelo" --hold 5 --env QT_QPA_PLATFORM=xcb ;;
+    program-window-before) probe_program "$library/zuvelo-before" --hold 5 --env QT_QPA_PLATFORM=xcb ;;
+    window-wav | window-mid) probe_program "$scratch/one-${1#window-}/zuvelo" --hold 5 --env QT_QPA_PLATFORM=xcb ;;
+    window-*-before) local kind=${1#window-} && probe_program "$scratch/one-${kind%-before}/zuvelo-before" --hold 5 \
+      --env QT_QPA_PLATFORM=xcb ;;
     audacious-window)
       "$probe" --sound "$audio" --hold 5 --log "$scratch/audacious.log" --env SDL_AUDIODRIVER=disk \
         --env "SDL_DISKAUDIOFILE=$audio" -- "${aud_env[@]}" audacious "$song" ;;
@@ -45,9 +59,9 @@ run() {
   esac
 }
 
-players=(program ffplay mpv program-1-track program-window bare-window)
+players=(program ffplay mpv program-1-track program-window window-wav window-mid bare-window)
 command -v audacious > /dev/null && players+=(audacious-window)
-[ -n "${ZUVELO_BENCH_BEFORE:-}" ] && players+=(program-before)
+[ -n "${ZUVELO_BENCH_BEFORE:-}" ] && players+=(program-before program-window-before window-wav-before window-mid-before)
 declare -A rss hwm anon
 for r in $(seq 1 "$runs"); do
   for p in "${players[@]}"; do

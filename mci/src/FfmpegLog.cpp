@@ -1,8 +1,6 @@
 #include "FfmpegLog.h"
 
-extern "C" {
-#include <libavutil/log.h>
-}
+#include "FfmpegLibrary.h"
 
 #include <cstdarg>
 #include <cstdio>

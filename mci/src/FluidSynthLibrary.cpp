@@ -1,8 +1,7 @@
 #include "FluidSynthLibrary.h"
 
-#include <dlfcn.h>
+#include "LibraryLoad.h"
 
-#include <cstdio>
 #include <mutex>
 
 namespace zuvelo::mci {
@@ -13,26 +12,15 @@ bool g_loaded = false;
 
 bool load()
 {
-    // The soname the build was configured against (set by mci/CMakeLists.txt).
-    void* library = dlopen(ZUVELO_FLUIDSYNTH_SONAME, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        std::fprintf(stderr, "mci: FluidSynth could not be loaded (%s); MIDI files cannot be played\n", dlerror());
-        return false;
-    }
+    LibraryLoad load("FluidSynth", "MIDI files cannot be played");
+    void* library = load.open(ZUVELO_FLUIDSYNTH_SONAME); // set by mci/CMakeLists.txt
     FluidSynthFunctions functions;
-    bool complete = true;
-#define ZUVELO_FLUIDSYNTH_LOOKUP(name)                                                                                 \
-    functions.name = reinterpret_cast<decltype(functions.name)>(dlsym(library, #name));                                \
-    if (functions.name == nullptr) {                                                                                   \
-        std::fprintf(stderr, "mci: FluidSynth lacks %s; MIDI files cannot be played\n", #name);                        \
-        complete = false;                                                                                              \
-    }
+#define ZUVELO_FLUIDSYNTH_LOOKUP(name) load.lookUp(library, #name, functions.name);
     ZUVELO_FLUIDSYNTH_FUNCTIONS(ZUVELO_FLUIDSYNTH_LOOKUP)
 #undef ZUVELO_FLUIDSYNTH_LOOKUP
-    if (!complete)
-        return false; // kept mapped: unloading a half-used library gains nothing
-    g_functions = functions;
-    return true;
+    if (load.complete())
+        g_functions = functions;
+    return load.complete();
 }
 
 } // namespace

@@ -4,11 +4,10 @@
 #include "MixSource.h"
 #include "PulseStream.h"
 #include "SampleGuard.h"
+#include "SdlLibrary.h"
 
 #include "mci/Diagnostics.h"
 #include "mci/mci.h"
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -88,6 +87,10 @@ unsigned long SoundOutput::open()
     if (openServerStream())
         return 0;
 
+    if (!loadSdl()) { // said on stderr once
+        m_failed = true;
+        return MCIERR_INTERNAL;
+    }
     SDL_AudioSpec obtained{};
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0)
         m_device = openDevice(obtained, this, &SoundOutput::callback);

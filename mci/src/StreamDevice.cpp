@@ -1,18 +1,9 @@
 #include "StreamDevice.h"
 
+#include "FfmpegLibrary.h"
 #include "FfmpegLog.h"
 
 #include "common/AsciiText.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/log.h>
-#include <libavutil/mem.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
 
 #include <algorithm>
 #include <cstring>
@@ -155,6 +146,8 @@ int StreamDevice::interruptCallback(void* self)
 
 OpenResult<StreamDevice> StreamDevice::open(const std::string& path, DeviceKind kind)
 {
+    if (!loadFfmpeg()) // said on stderr once; the file is refused as one that does not decode
+        return OpenError{undecodableError(kind), "FFmpeg could not be loaded"};
     routeFfmpegLog();
     capFfmpegAllocations();
     const auto deadline = std::chrono::steady_clock::now() + kOpenTimeLimit;

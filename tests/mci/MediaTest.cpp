@@ -54,6 +54,7 @@ protected:
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", m_recording.c_str(), 1);
         m_start = recordedBytes();
+        ++s_started;
     }
     static auto send(std::string s, char* r = nullptr, unsigned n = 0) { return mciSendString(s.data(), r, n, 0); }
     static std::string status(const std::string& device, const std::string& item)
@@ -90,6 +91,7 @@ protected:
     }
 
     zuvelo::testing::TemporaryFolder m_folder;
+    static inline int s_started = 0; // tests begun in this process
 
 private:
     void run(const std::string& args, const std::string& output) const
@@ -263,6 +265,35 @@ TEST_F(Media, intoASoundServer_aFileIsHeardThere_andPlaysOnWhenTheServerGoes)
     startServer();
     EXPECT_EQ(std::system(("(sleep 0.3; kill $(cat " + dir + "server)) & timeout 30 env " + play).c_str()), 0);
     EXPECT_NE(m_folder.read("said").find("server has gone"), std::string::npos) << m_folder.read("said");
+}
+
+// FFmpeg (and all it pulls in) is mapped at the first file that needs it, not by a MIDI file. Where
+// it cannot be loaded, such a file is refused as one that does not decode, with one line that says why.
+TEST_F(Media, ffmpegIsLoadedByTheFirstFileThatNeedsIt_andWithoutItThatFileIsRefused)
+{
+    const auto mapped = [] { // the soname of the libavformat this process maps, or ""
+        std::ifstream maps("/proc/self/maps");
+        for (std::string line; std::getline(maps, line);) {
+            if (const auto at = line.find("/libavformat.so."); at != line.npos)
+                return line.substr(at + 1, line.find('.', at + 16) - at - 1);
+        }
+        return std::string();
+    };
+    if (s_started > 1 && !mapped().empty()) // under ctest, each test is the first of its process
+        GTEST_SKIP() << "an earlier test of this process loaded FFmpeg";
+    write("held.mid", kHeld);
+    const std::string midi = quoted("held.mid"), wma = quoted("a.wma");
+    EXPECT_EQ(send("open " + midi) + send("play " + midi) + send("close " + midi), 0u);
+    EXPECT_EQ(mapped(), "");
+    encode("a.wma", 0.2);
+    EXPECT_EQ(send("open " + wma) + send("close " + wma), 0u);
+    ASSERT_NE(mapped(), "");
+
+    m_folder.write(mapped()); // an empty file by that name, which the loader refuses
+    const std::string said = m_folder / "said", broken = "LD_LIBRARY_PATH=" + m_folder / "" + " ";
+    EXPECT_EQ(WEXITSTATUS(std::system((broken + MCIPLAY " " + wma + " >" + said + " 2>&1").c_str())), 2);
+    const std::string text = m_folder.read("said"), line = "FFmpeg could not be loaded";
+    EXPECT_TRUE(text.find(line) != text.npos && text.find("failed with 277") != text.npos) << text;
 }
 
 // A device gives back all it took when it is closed: over a day of tracks the memory of each would
