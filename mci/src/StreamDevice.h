@@ -2,10 +2,10 @@
 
 #include "DeviceKind.h"
 #include "FfmpegLog.h"
+#include "FileIdentity.h"
 #include "FrameSource.h"
 #include "OpenResult.h"
-
-#include <sys/stat.h>
+#include "PendingFrames.h"
 
 #include <atomic>
 #include <chrono>
@@ -46,7 +46,6 @@ public:
 
 private:
     explicit StreamDevice(const std::string& path);
-    bool changedOnDisk() const;
     bool openInput(AVFormatContext*& format, const AVInputFormat* container, int probeBytes);
     bool openStream(const AVInputFormat* container, int probeBytes);
     bool decodeMore();
@@ -72,9 +71,7 @@ private:
     std::int64_t m_frameDuration = 0;   // the last packet's that told one: every MPEG frame lasts as long
     std::int64_t m_untimedPackets = 0;  // packets without a duration (the first one read comes so)
 
-    // Decoded and resampled frames not yet handed out; m_pendingOffset floats are used up.
-    std::vector<float> m_pending;
-    std::size_t m_pendingOffset = 0;
+    PendingFrames m_pending; // decoded and resampled
     bool m_inputDone = false; // the demuxer has nothing more; the decoder is being drained
     bool m_ended = false;     // the decoder and resampler are drained
 
@@ -89,8 +86,7 @@ private:
     std::int64_t m_byteLimit = 0;
     std::chrono::steady_clock::time_point m_deadline;
 
-    // The file as it was when opened: its identity, size and modification time.
-    struct stat m_opened {};
+    FileIdentity m_identity; // the file as it was when opened
     std::string m_refusal; // why open failed, when it knows better than "not MPEG audio"
     FfmpegLogFile m_log;   // FFmpeg's complaints about this file: one line at most
 };
