@@ -111,7 +111,7 @@ TEST_F(Media, everyFormatPlaysAsDecoded_eachFollowingTheLastWithoutAGap)
 {
     // clang-format off
     const struct { std::string name, args; double seconds; long lengthMs; /* as the header tells it */ } rows[] = {
-        {"a.wav", "-ar 44100", 0.3, 300}, {"b.mp3", "-ar 44100", 0.3, 339}, {"c.mp2", "-ar 48000", 0.3, 312},
+        {"a.wav", "-ar 44100", 0.3, 300}, {"b.mp3", "-ar 44100", 0.3, 300}, {"c.mp2", "-ar 48000", 0.3, 312},
         {"d.wma", "-ar 44100 -c:a wmav2", 0.3, 324}, {"mono-22k.wav", "-ar 22050 -ac 1", 2.5, 2500},
         {"5.1.wav", "-ar 48000 -ac 6", 0.3, 300}, // folded into two channels without clipping
         // Longer than a device decodes ahead, the last wav refills; a float wav holds infinities, NaNs
@@ -144,10 +144,15 @@ TEST_F(Media, everyFormatPlaysAsDecoded_eachFollowingTheLastWithoutAGap)
         EXPECT_EQ(send("close " + device), 0u);
     }
     const Samples played = heard(recording()), expected = heard(all);
-    const std::size_t alike = framesAlike(played, expected) + (all.size() - expected.size()) / 2;
-    for (std::size_t i = 0; i < std::size(rows); ++i) // the MIDI file ends within a block of the renderer's
-        EXPECT_GE(alike, ends[i] - (rows[i].args.empty() ? 64 : 0)) << rows[i].name;
-    EXPECT_NEAR(double(heard(played, true).size()), double(heard(expected, true).size()), 128) << "and no more";
+    const std::size_t lead = (all.size() - expected.size()) / 2; // the silence before the first file
+    // Each file where it belongs, as decoded; but its last frames: a resampler's guess of what lies
+    // past the end is its own (FFmpeg mirrors, libsoxr takes silence), the MIDI file ends in a block.
+    for (std::size_t i = 0, from = 0; i < std::size(rows); from = ends[i++] - lead) {
+        const std::size_t alike = framesAlike(played, Samples(expected.begin() + long(2 * from), expected.end()), from);
+        EXPECT_GE(lead + from + alike, ends[i] - (rows[i].args.empty() ? 64 : 32)) << rows[i].name;
+    }
+    const auto sounding = [](const Samples& s) { return std::count_if(s.begin(), s.end(), [](float v) { return std::fabs(v) > 1e-3f; }); };
+    EXPECT_NEAR(double(sounding(played)), double(sounding(expected)), 256) << "and no more";
 }
 
 // Pause, stop, seek and close: what was heard, pauses taken out, is the file from its start up to
