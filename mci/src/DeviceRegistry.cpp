@@ -7,6 +7,7 @@
 #include "OpenResult.h"
 #include "SoundOutput.h"
 #include "StreamDevice.h"
+#include "WaveSource.h"
 
 #include "common/AsciiText.h"
 #include "mci/mci.h"
@@ -44,6 +45,11 @@ OpenResult<FrameSource> openSource(const std::string& path)
     // a library of bad files then never loads FFmpeg nor pays for a second refusal.
     if (kind == DeviceKind::MpegVideo && !endsWithIgnoringAsciiCase(path, "wma"))
         return MpegAudioSource::open(path);
+    // A plain wav is read here; any other is FFmpeg's.
+    if (kind == DeviceKind::WaveAudio) {
+        if (std::unique_ptr<WaveSource> wave = WaveSource::open(path))
+            return OpenResult<FrameSource>(std::move(wave));
+    }
     return StreamDevice::open(path, kind);
 }
 
