@@ -36,7 +36,7 @@ constexpr int kMaxEmptyReads = 64;
 } // namespace
 
 MpegAudioSource::MpegAudioSource(const std::string& path, int fd, std::int64_t audioStart)
-    : m_identity(path),
+    : FileSource(path),
       m_fd(fd),
       m_reader(fd, audioStart, m_abort),
       m_measureReader(fd, audioStart, m_abort)
@@ -147,17 +147,6 @@ bool MpegAudioSource::decodeMore()
     }
     m_ended = true;
     return false;
-}
-
-std::size_t MpegAudioSource::read(float* interleavedStereo, std::size_t frames)
-{
-    const std::size_t done = m_pending.read(interleavedStereo, frames, m_abort, [this] { return decodeMore(); });
-    if (m_identity.changedOnDisk()) { // frames read before the write are sound; those after, noise
-        m_ended = true;
-        m_pending.clear();
-        return 0;
-    }
-    return done;
 }
 
 bool MpegAudioSource::rewind()

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "FileIdentity.h"
 #include "FileReader.h"
-#include "FrameSource.h"
+#include "FileSource.h"
 #include "OpenResult.h"
 #include "OutputConverter.h"
-#include "PendingFrames.h"
 
 #include <atomic>
 #include <cstdint>
@@ -22,7 +20,7 @@ namespace zuvelo::mci {
 // output's 48 kHz stereo float.
 //
 // Thread: open() on the user-interface thread; then the FrameSource contract.
-class MpegAudioSource final : public FrameSource {
+class MpegAudioSource final : public FileSource {
 public:
     // Opens path, a regular file that is not empty, as MPEG audio, past its ID3v2 tags (skipped
     // unread), and decodes its first frames, so that a file that opens here plays. Open reads a
@@ -31,22 +29,18 @@ public:
     static OpenResult<MpegAudioSource> open(const std::string& path);
     ~MpegAudioSource() override;
 
-    std::size_t read(float* interleavedStereo, std::size_t frames) override;
     bool rewind() override;
     std::int64_t lengthFrames() const override { return m_lengthFrames; }
     bool measureLength() override;
-    void requestAbort() override { m_abort.store(true, std::memory_order_relaxed); }
 
 private:
     MpegAudioSource(const std::string& path, int fd, std::int64_t audioStart);
     bool openDecoder(mpg123_handle_struct*& handle, FileReader& reader);
-    bool decodeMore();
+    bool decodeMore() override;
     bool takeFormat();
     void finishMeasure(bool counted);
 
-    FileIdentity m_identity;
     int m_fd;
-    std::atomic<bool> m_abort{false};
     FileReader m_reader;
     mpg123_handle_struct* m_decoder = nullptr;
     OutputConverter m_converter;
@@ -62,9 +56,7 @@ private:
     mpg123_handle_struct* m_measure = nullptr;
     std::int64_t m_measuredSamples = 0; // at the file's rate
 
-    PendingFrames m_pending;
     std::vector<float> m_decoded;
-    bool m_ended = false;
 };
 
 } // namespace zuvelo::mci

@@ -80,7 +80,7 @@ constexpr int kMaxBadPacketsInARow = 4;
 
 } // namespace
 
-StreamDevice::StreamDevice(const std::string& path) : m_path(path), m_identity(path), m_log(path) {}
+StreamDevice::StreamDevice(const std::string& path) : FileSource(path), m_path(path), m_log(path) {}
 
 int StreamDevice::interruptCallback(void* self)
 {
@@ -318,6 +318,7 @@ void StreamDevice::drainResampler()
 // ended (what is still pending stays readable).
 bool StreamDevice::decodeMore()
 {
+    FfmpegLogScope logScope(m_log);
     int badPackets = 0;
     while (!m_ended) {
         const int received = avcodec_receive_frame(m_codec, m_frame);
@@ -363,20 +364,6 @@ bool StreamDevice::decodeMore()
         }
     }
     return false;
-}
-
-std::size_t StreamDevice::read(float* interleavedStereo, std::size_t frames)
-{
-    FfmpegLogScope logScope(m_log);
-    const std::size_t done = m_pending.read(interleavedStereo, frames, m_abort, [this] { return decodeMore(); });
-    // Checked after the reads: frames read before the first write are sound, and a write that came
-    // during these reads drops them all. The piece then ends here, as if the file had ended.
-    if (m_identity.changedOnDisk()) {
-        m_ended = true;
-        m_pending.clear();
-        return 0;
-    }
-    return done;
 }
 
 bool StreamDevice::rewind()

@@ -69,7 +69,7 @@ void toFloat(const unsigned char* in, std::size_t samples, int bytes, WaveSource
 
 } // namespace
 
-WaveSource::WaveSource(const std::string& path, int fd) : m_identity(path), m_fd(fd), m_reader(fd, 0, m_abort) {}
+WaveSource::WaveSource(const std::string& path, int fd) : FileSource(path), m_fd(fd), m_reader(fd, 0, m_abort) {}
 
 WaveSource::~WaveSource()
 {
@@ -171,17 +171,6 @@ bool WaveSource::decodeMore()
         m_ended = true;
     }
     return !m_pending.empty() || !m_ended;
-}
-
-std::size_t WaveSource::read(float* interleavedStereo, std::size_t frames)
-{
-    const std::size_t done = m_pending.read(interleavedStereo, frames, m_abort, [this] { return decodeMore(); });
-    if (m_identity.changedOnDisk()) { // frames read before the write are sound; those after, noise
-        m_ended = true;
-        m_pending.clear();
-        return 0;
-    }
-    return done;
 }
 
 bool WaveSource::rewind()

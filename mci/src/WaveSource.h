@@ -1,10 +1,8 @@
 #pragma once
 
-#include "FileIdentity.h"
 #include "FileReader.h"
-#include "FrameSource.h"
+#include "FileSource.h"
 #include "OutputConverter.h"
-#include "PendingFrames.h"
 
 #include <atomic>
 #include <cstdint>
@@ -20,17 +18,15 @@ namespace zuvelo::mci {
 // encodings, more channels, RF64, Wave64, headers this reader does not follow) is FFmpeg's.
 //
 // Thread: open() on the user-interface thread; then the FrameSource contract.
-class WaveSource final : public FrameSource {
+class WaveSource final : public FileSource {
 public:
     // Opens path as a plain wav and decodes its first frames; null when it is no such file, which
     // FFmpeg then opens. Open reads a few chunk headers, never the chunks it passes over.
     static std::unique_ptr<WaveSource> open(const std::string& path);
     ~WaveSource() override;
 
-    std::size_t read(float* interleavedStereo, std::size_t frames) override;
     bool rewind() override;
     std::int64_t lengthFrames() const override { return m_lengthFrames; }
-    void requestAbort() override { m_abort.store(true, std::memory_order_relaxed); }
 
     // The sample encodings taken: PCM (unsigned 8 bits, signed 16, 24, 32) and IEEE float.
     enum class Encoding { Pcm, Float };
@@ -38,11 +34,9 @@ public:
 private:
     WaveSource(const std::string& path, int fd);
     bool readHeader();
-    bool decodeMore();
+    bool decodeMore() override;
 
-    FileIdentity m_identity;
     int m_fd;
-    std::atomic<bool> m_abort{false};
     FileReader m_reader;
     OutputConverter m_converter;
     Encoding m_encoding = Encoding::Pcm;
@@ -56,8 +50,6 @@ private:
 
     std::vector<unsigned char> m_raw;
     std::vector<float> m_decoded;
-    PendingFrames m_pending;
-    bool m_ended = false;
 };
 
 } // namespace zuvelo::mci
