@@ -34,17 +34,18 @@ struct Position {
 
 struct Bank {
     const float* rows;
-    int stride;        // floats a row
-    int centre;        // the tap at the output frame's own input frame
+    int stride; // floats a row
+    int centre; // the tap at the output frame's own input frame
     std::int64_t phases, up, down;
 };
 
 // Filters up to count output frames of two channels (the second the first again for mono) into
 // out, as far as the input reaches (available: the frame past the last); returns how many. Built
 // for AVX2 and FMA too, taken where the processor has them.
-__attribute__((target_clones("arch=haswell", "default"))) std::int64_t
-filter(const Bank& bank, const float* left, const float* right, std::int64_t available, Position& at,
-       std::int64_t count, float* out)
+__attribute__((target_clones("arch=haswell", "default"))) std::int64_t filter(const Bank& bank, const float* left,
+                                                                              const float* right,
+                                                                              std::int64_t available, Position& at,
+                                                                              std::int64_t count, float* out)
 {
     const std::int64_t step = bank.down / bank.up, stepFraction = bank.down % bank.up;
     std::int64_t made = 0;
@@ -111,10 +112,12 @@ bool OutputConverter::setFormat(long rate, int channels, std::vector<float>& out
                 const double t = double(k - centre) - double(phase) / double(m_phases); // in input frames
                 const double x = M_PI * t * factor;
                 const double w = 2 * t / m_taps;
-                h.push_back((x == 0 ? 1.0 : std::sin(x) / x) * besselI0(kKaiserBeta * std::sqrt(std::max(1 - w * w, 0.0))));
+                h.push_back((x == 0 ? 1.0 : std::sin(x) / x) *
+                            besselI0(kKaiserBeta * std::sqrt(std::max(1 - w * w, 0.0))));
             }
             const double sum = std::accumulate(h.begin(), h.end(), 0.0);
-            std::transform(h.begin(), h.end(), m_bank.begin() + phase * m_stride, [sum](double v) { return float(v / sum); });
+            std::transform(h.begin(), h.end(), m_bank.begin() + phase * m_stride,
+                           [sum](double v) { return float(v / sum); });
         }
     }
     reset();

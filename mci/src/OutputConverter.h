@@ -45,7 +45,7 @@ private:
     int m_taps = 0;
     int m_stride = 0;
     std::int64_t m_phases = 0;
-    std::int64_t m_up = 0;   // output frame j lies at input frame j * m_down / m_up
+    std::int64_t m_up = 0; // output frame j lies at input frame j * m_down / m_up
     std::int64_t m_down = 0;
     // The input of each channel from input frame m_base on (negative: the silence before).
     std::vector<float> m_history[2];

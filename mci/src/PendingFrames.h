@@ -25,7 +25,8 @@ public:
     // Copies up to frames frames into interleavedStereo, calling decodeMore() (false once the
     // file has ended) whenever none are left, until abort is set. Returns how many were copied.
     template <class DecodeMore>
-    std::size_t read(float* interleavedStereo, std::size_t frames, const std::atomic<bool>& abort, DecodeMore decodeMore)
+    std::size_t read(float* interleavedStereo, std::size_t frames, const std::atomic<bool>& abort,
+                     DecodeMore decodeMore)
     {
         std::size_t done = 0;
         while (done < frames) {

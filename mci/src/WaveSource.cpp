@@ -65,7 +65,8 @@ void toFloat(const unsigned char* __restrict in, std::size_t samples, int bytes,
         break;
     case 3:
         for (std::size_t i = 0; i < samples; ++i, in += 3)
-            out[i] = float(std::int32_t(std::uint32_t(in[0]) << 8 | std::uint32_t(in[1]) << 16 | std::uint32_t(in[2]) << 24)) *
+            out[i] = float(std::int32_t(std::uint32_t(in[0]) << 8 | std::uint32_t(in[1]) << 16 |
+                                        std::uint32_t(in[2]) << 24)) *
                      (1.0f / 2147483648.0f);
         break;
     default:
@@ -76,7 +77,9 @@ void toFloat(const unsigned char* __restrict in, std::size_t samples, int bytes,
 
 } // namespace
 
-WaveSource::WaveSource(const std::string& path, int fd) : FileSource(path), m_fd(fd), m_reader(fd, 0, m_abort) {}
+WaveSource::WaveSource(const std::string& path, int fd) : FileSource(path), m_fd(fd), m_reader(fd, 0, m_abort)
+{
+}
 
 WaveSource::~WaveSource()
 {
@@ -90,7 +93,8 @@ std::unique_ptr<WaveSource> WaveSource::open(const std::string& path)
         return nullptr;
     std::unique_ptr<WaveSource> source(new WaveSource(path, fd));
     source->m_reader.limit(kHeaderBytes, std::chrono::steady_clock::now() + kOpenTimeLimit);
-    if (!source->readHeader() || !source->m_converter.setFormat(source->m_rate, source->m_channels, source->m_pending.samples()))
+    if (!source->readHeader() ||
+        !source->m_converter.setFormat(source->m_rate, source->m_channels, source->m_pending.samples()))
         return nullptr;
     // The first frames now, as every device decodes them at open.
     if (!source->decodeMore() && source->m_pending.empty())
@@ -133,8 +137,8 @@ bool WaveSource::readHeader()
             m_bytesPerSample = int(bits / 8);
             const bool pcm = tag == kFormatPcm && bits % 8 == 0 && bits >= 8 && bits <= 32;
             const bool ieee = tag == kFormatFloat && (bits == 32 || bits == 64);
-            if (!(pcm || ieee) || m_channels < 1 || m_channels > kOutputChannels || !plausibleFormat(m_rate, m_channels) ||
-                blockAlign != unsigned(m_channels * m_bytesPerSample))
+            if (!(pcm || ieee) || m_channels < 1 || m_channels > kOutputChannels ||
+                !plausibleFormat(m_rate, m_channels) || blockAlign != unsigned(m_channels * m_bytesPerSample))
                 return false;
             haveFormat = true;
         } else if (std::memcmp(header, "data", 4) == 0) {

@@ -25,13 +25,13 @@ inline std::vector<float> heard(const std::vector<float>& s, bool allSilence = f
     return out;
 }
 
-// How many frames of b a plays as they are, from a's frame at on: within 0.004 of full scale (-48
-// dB), the most libsoxr and FFmpeg's resampler part in a file's last frames; a sweep's frame
-// shifted by one is further off than that within a quarter of its period.
+// How many frames of b a plays as they are, from a's frame at on: within 0.0015 of full scale, as
+// the layer's own resampler and FFmpeg's part in a file's first frames; a sweep's frame shifted by
+// one is further off than that within a quarter of its period.
 inline std::size_t framesAlike(const std::vector<float>& a, const std::vector<float>& b, std::size_t at = 0)
 {
     std::size_t n = 0;
-    while (2 * at + n < a.size() && n < b.size() && std::fabs(a[2 * at + n] - b[n]) <= 0.004f)
+    while (2 * at + n < a.size() && n < b.size() && std::fabs(a[2 * at + n] - b[n]) <= 0.0015f)
         ++n;
     return n / 2;
 }
