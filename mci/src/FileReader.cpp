@@ -6,8 +6,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace zuvelo::mci {
+
+namespace {
+constexpr std::size_t kBlockBytes = 32 * 1024;
+} // namespace
 
 long FileReader::read(void* to, std::size_t bytes)
 {
@@ -22,14 +27,36 @@ long FileReader::read(void* to, std::size_t bytes)
             return -1;
         bytes = std::size_t(std::min<std::int64_t>(std::int64_t(bytes), m_bytesLeft));
     }
-    ssize_t got = 0;
-    do
-        got = ::pread(m_fd, to, bytes, m_start + m_position);
-    while (got < 0 && errno == EINTR);
+    long got = 0;
+    if (bytes >= kBlockBytes / 2) {
+        got = readFile(to, bytes, m_position);
+    } else {
+        const bool inBlock =
+            m_position >= m_blockAt && m_position + std::int64_t(bytes) <= m_blockAt + std::int64_t(m_block.size());
+        if (!inBlock) {
+            m_block.resize(kBlockBytes);
+            const long filled = readFile(m_block.data(), kBlockBytes, m_position);
+            m_block.resize(std::size_t(std::max(filled, 0L)));
+            m_blockAt = m_position;
+            if (filled < 0)
+                return -1;
+        }
+        got = long(std::min<std::int64_t>(std::int64_t(bytes), m_blockAt + std::int64_t(m_block.size()) - m_position));
+        std::memcpy(to, m_block.data() + (m_position - m_blockAt), std::size_t(got));
+    }
     if (got > 0) {
         m_position += got;
         m_bytesLeft -= got;
     }
+    return got;
+}
+
+long FileReader::readFile(void* to, std::size_t bytes, std::int64_t at)
+{
+    ssize_t got = 0;
+    do
+        got = ::pread(m_fd, to, bytes, m_start + at);
+    while (got < 0 && errno == EINTR);
     return long(got);
 }
 

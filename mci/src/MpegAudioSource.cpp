@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace zuvelo::mci {
 namespace {
@@ -26,6 +27,60 @@ mpg123_ssize_t readCallback(void* reader, void* to, size_t bytes)
 off_t seekCallback(void* reader, off_t offset, int whence)
 {
     return off_t(static_cast<FileReader*>(reader)->seek(offset, whence));
+}
+
+// The bytes looked through for the first frame: MPEG audio starts at once past its tags, or after
+// a little junk.
+constexpr std::size_t kFirstFrameWindow = 64 * 1024;
+
+// The length of the MPEG audio frame whose header starts at h, or 0 for no header (reserved
+// values, or free format, whose frames tell no length). Also the header's version, layer and rate.
+std::size_t mpegFrameBytes(const unsigned char* h, unsigned& kind)
+{
+    static constexpr unsigned short kKbps[2][3][15] = {
+        {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+         {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+         {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+        {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
+    static constexpr unsigned kRates[3] = {44100, 48000, 32000};
+    const unsigned version = h[1] >> 3 & 3, layer = 4 - (h[1] >> 1 & 3), bitrate = h[2] >> 4, rate = h[2] >> 2 & 3;
+    if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0 || version == 1 || layer == 4 || bitrate == 0 || bitrate == 15 ||
+        rate == 3)
+        return 0;
+    const bool mpeg1 = version == 3;
+    const unsigned hz = kRates[rate] >> (mpeg1 ? 0 : version == 2 ? 1 : 2), padding = h[2] >> 1 & 1;
+    const unsigned bps = kKbps[mpeg1 ? 0 : 1][layer - 1][bitrate] * 1000u;
+    kind = unsigned(h[1] & 0xFE) << 8 | (h[2] & 0x0C); // what every frame of the stream shares
+    if (layer == 1)
+        return (12 * bps / hz + padding) * 4;
+    return (layer == 3 && !mpeg1 ? 72 : 144) * bps / hz + padding;
+}
+
+// Whether the file's first bytes hold two MPEG audio frames in a row, as FFmpeg's probe asks: a
+// library of damaged or foreign files named .mp3 is then refused in a fraction of a millisecond,
+// where the decoder would look for a frame at every byte.
+bool startsWithMpegFrames(FileReader& reader)
+{
+    std::vector<unsigned char> bytes(kFirstFrameWindow);
+    const long got = reader.read(bytes.data(), bytes.size());
+    reader.seek(0, SEEK_SET);
+    const std::size_t size = got > 0 ? std::size_t(got) : 0;
+    for (std::size_t at = 0; at + 4 <= size; ++at) {
+        unsigned kind = 0, nextKind = 0;
+        const std::size_t length = bytes[at] == 0xFF ? mpegFrameBytes(&bytes[at], kind) : 0;
+        if (length == 0)
+            continue;
+        if (at + length + 4 > size) { // no room for the next header: a file of one frame (and a tag)?
+            if (size < bytes.size() && at + length <= size)
+                return true;
+            continue;
+        }
+        if (mpegFrameBytes(&bytes[at + length], nextKind) != 0 && nextKind == kind)
+            return true;
+    }
+    return false;
 }
 
 // What one read decodes at most: a few frames (a layer 3 frame is 1152 samples a channel).
@@ -61,7 +116,7 @@ OpenResult<MpegAudioSource> MpegAudioSource::open(const std::string& path)
     MpegAudioSource& s = *source;
     s.m_reader.limit(kHeaderBytes, deadline);
     std::string refusal = "it is not MPEG audio";
-    bool opened = s.openDecoder(s.m_decoder, s.m_reader) && s.takeFormat();
+    bool opened = startsWithMpegFrames(s.m_reader) && s.openDecoder(s.m_decoder, s.m_reader) && s.takeFormat();
     if (!opened && s.m_rate < 0)
         refusal = "its first frame claims " + std::to_string(-s.m_rate) + " samples a second";
     // Decode the first frames now: a file that opens is known to play, and its first samples are
