@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 
 namespace zuvelo::mci {
@@ -13,7 +14,8 @@ constexpr int kRisingTaps = 32;
 constexpr double kCutoff = 0.97;
 constexpr double kKaiserBeta = 9;
 constexpr std::int64_t kMaxPhases = 1024;
-constexpr int kLanes = 8; // the dot product's partial sums, which the compiler vectorises
+constexpr int kLanes = 8; // the dot product's partial sums: one vector of AVX, two of SSE
+using Lanes = float __attribute__((vector_size(kLanes * sizeof(float))));
 
 // The modified Bessel function of the first kind, order 0: the Kaiser window's.
 double besselI0(double x)
@@ -41,11 +43,11 @@ struct Bank {
 
 // Filters up to count output frames of two channels (the second the first again for mono) into
 // out, as far as the input reaches (available: the frame past the last); returns how many. Built
-// for AVX2 and FMA too, taken where the processor has them.
-__attribute__((target_clones("arch=haswell", "default"))) std::int64_t filter(const Bank& bank, const float* left,
-                                                                              const float* right,
-                                                                              std::int64_t available, Position& at,
-                                                                              std::int64_t count, float* out)
+// for AVX2 too, taken where the processor has it (by its features, not its model: an "arch="
+// clone is taken only on that very processor).
+__attribute__((target_clones("avx2", "default"))) std::int64_t filter(const Bank& bank, const float* left,
+                                                                      const float* right, std::int64_t available,
+                                                                      Position& at, std::int64_t count, float* out)
 {
     const std::int64_t step = bank.down / bank.up, stepFraction = bank.down % bank.up;
     std::int64_t made = 0;
@@ -60,20 +62,17 @@ __attribute__((target_clones("arch=haswell", "default"))) std::int64_t filter(co
         if (start + bank.stride > available)
             break;
         const float* row = bank.rows + phase * bank.stride;
-        const float* l = left + start;
-        const float* r = right + start;
-        float sl[kLanes] = {}, sr[kLanes] = {};
+        Lanes sl{}, sr{};
         for (int k = 0; k < bank.stride; k += kLanes) {
-            for (int u = 0; u < kLanes; ++u) {
-                sl[u] += row[k + u] * l[k + u];
-                sr[u] += row[k + u] * r[k + u];
-            }
+            Lanes c, l, r;
+            std::memcpy(&c, row + k, sizeof c);
+            std::memcpy(&l, left + start + k, sizeof l);
+            std::memcpy(&r, right + start + k, sizeof r);
+            sl += c * l;
+            sr += c * r;
         }
-        float hl[kLanes / 2], hr[kLanes / 2]; // halves added lane by lane, as vectors
-        for (int u = 0; u < kLanes / 2; ++u)
-            hl[u] = sl[u] + sl[u + kLanes / 2], hr[u] = sr[u] + sr[u + kLanes / 2];
-        out[2 * made] = (hl[0] + hl[2]) + (hl[1] + hl[3]);
-        out[2 * made + 1] = (hr[0] + hr[2]) + (hr[1] + hr[3]);
+        out[2 * made] = ((sl[0] + sl[4]) + (sl[1] + sl[5])) + ((sl[2] + sl[6]) + (sl[3] + sl[7]));
+        out[2 * made + 1] = ((sr[0] + sr[4]) + (sr[1] + sr[5])) + ((sr[2] + sr[6]) + (sr[3] + sr[7]));
         at.frame += step;
         at.fraction += stepFraction;
         if (at.fraction >= bank.up)
