@@ -16,7 +16,7 @@ namespace zuvelo::mci {
 // every output position when the rates' ratio has at most 1024 of them, else the nearest of 1024.
 // Its delay is taken out, the file is taken to continue mirrored past its end, and a file of n
 // frames at rate r gives n * 48000 / r of them, rounded to the nearest. (libsoxr did as well at
-// twice the CPU; libsyn123's resampler has a delay of its own and cost five times as much.)
+// twice the CPU; libsyn123's resampler has a delay of its own and cost seven times as much.)
 class OutputConverter {
 public:
     // The format of what convert() is given from now on; what the old format left in the
