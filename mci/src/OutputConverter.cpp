@@ -42,12 +42,10 @@ struct Bank {
 };
 
 // Filters up to count output frames of two channels (the second the first again for mono) into
-// out, as far as the input reaches (available: the frame past the last); returns how many. Built
-// for AVX2 too, taken where the processor has it (by its features, not its model: an "arch="
-// clone is taken only on that very processor).
-__attribute__((target_clones("avx2", "default"))) std::int64_t filter(const Bank& bank, const float* left,
-                                                                      const float* right, std::int64_t available,
-                                                                      Position& at, std::int64_t count, float* out)
+// out, as far as the input reaches (available: the frame past the last); returns how many.
+[[gnu::always_inline]] inline std::int64_t filterFrames(const Bank& bank, const float* left, const float* right,
+                                                        std::int64_t available, Position& at, std::int64_t count,
+                                                        float* out)
 {
     const std::int64_t step = bank.down / bank.up, stepFraction = bank.down % bank.up;
     std::int64_t made = 0;
@@ -79,6 +77,20 @@ __attribute__((target_clones("avx2", "default"))) std::int64_t filter(const Bank
             at.fraction -= bank.up, ++at.frame;
     }
     return made;
+}
+
+// The same, built for AVX2 too; taken where the processor has it, chosen at the first use (an
+// ifunc resolver, as target_clones makes, would run before a sanitizer's runtime is ready).
+[[gnu::target("avx2")]] std::int64_t filterAvx2(const Bank& bank, const float* left, const float* right,
+                                                std::int64_t available, Position& at, std::int64_t count, float* out)
+{
+    return filterFrames(bank, left, right, available, at, count, out);
+}
+
+std::int64_t filterPlain(const Bank& bank, const float* left, const float* right, std::int64_t available, Position& at,
+                         std::int64_t count, float* out)
+{
+    return filterFrames(bank, left, right, available, at, count, out);
 }
 
 } // namespace
@@ -184,6 +196,7 @@ void OutputConverter::resample(std::vector<float>& out, std::int64_t limit)
     out.resize(at + std::size_t(most) * kOutputChannels);
     Position position{m_frame, m_fraction};
     const Bank bank{m_bank.data(), m_stride, centre, m_phases, m_up, m_down};
+    static const auto filter = __builtin_cpu_supports("avx2") ? &filterAvx2 : &filterPlain;
     const std::int64_t made = filter(bank, m_history[0].data() - m_base, m_history[m_channels - 1].data() - m_base,
                                      available, position, most, out.data() + at);
     out.resize(at + std::size_t(made) * kOutputChannels);
