@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  libmpg123-dev # MPEG audio without FFmpeg
   libfluidsynth-dev fluid-soundfont-gm
   libsdl2-dev
   fonts-ipafont-gothic

@@ -3,10 +3,13 @@
 #include "DeviceKind.h"
 #include "FfmpegLog.h"
 #include "MidiRenderer.h"
+#include "MpegAudioSource.h"
 #include "OpenResult.h"
 #include "SoundOutput.h"
 #include "StreamDevice.h"
+#include "WaveSource.h"
 
+#include "common/AsciiText.h"
 #include "mci/mci.h"
 
 #include <cstdlib>
@@ -38,6 +41,15 @@ OpenResult<FrameSource> openSource(const std::string& path)
         return OpenError{undecodableError(kind), ec ? ec.message() : "the file is empty"};
     if (kind == DeviceKind::Sequencer)
         return MidiRenderer::open(path);
+    // MPEG audio is libmpg123's alone: what it refuses is no MPEG audio FFmpeg would play, and
+    // a library of bad files then never loads FFmpeg nor pays for a second refusal.
+    if (kind == DeviceKind::MpegVideo && !endsWithIgnoringAsciiCase(path, "wma"))
+        return MpegAudioSource::open(path);
+    // A plain wav is read here; any other is FFmpeg's.
+    if (kind == DeviceKind::WaveAudio) {
+        if (std::unique_ptr<WaveSource> wave = WaveSource::open(path))
+            return OpenResult<FrameSource>(std::move(wave));
+    }
     return StreamDevice::open(path, kind);
 }
 

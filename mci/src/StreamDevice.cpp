@@ -2,12 +2,13 @@
 
 #include "FfmpegLibrary.h"
 #include "FfmpegLog.h"
+#include "Id3v2Tags.h"
+#include "OpenLimits.h"
 
 #include "common/AsciiText.h"
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <mutex>
 
@@ -24,29 +25,6 @@ namespace {
 constexpr int kProbeBytes = 256 * 1024;
 constexpr int kWaveProbeBytes = 8 * 1024;
 constexpr const char* kAnalyzeMicroseconds = "200000";
-
-// Sample rates and channel counts no real file has. A damaged header can claim a billion samples
-// a second, and setting up the resampler for that takes seconds on the caller's thread; such a
-// file is refused at open (and ends where a stream switches to such a format).
-constexpr int kMinSampleRate = 1000;
-constexpr int kMaxSampleRate = 384000;
-constexpr int kMaxChannels = 64; // the resampler's own limit
-
-bool plausibleFormat(int sampleRate, int channels)
-{
-    return sampleRate >= kMinSampleRate && sampleRate <= kMaxSampleRate && channels >= 1 && channels <= kMaxChannels;
-}
-
-// Open runs on the caller's user-interface thread, so it must be quick whatever the file holds.
-// A damaged or foreign file can make FFmpeg read and parse a long way looking for a frame (a
-// gigabyte of zeros named .mp3 is read to its end by the mp3 parser; a PCM wav whose header names
-// AC3 is scanned for AC3 frames). Open therefore reads at most this much for the header (an mp3's
-// ID3 tags are not counted: they are skipped unread) and then at most this much more for the first
-// frames; a file that needs more is unplayable. Real files need a few KB for either.
-constexpr std::int64_t kHeaderBytes = 16 << 20;
-constexpr std::int64_t kFirstFrameBytes = 1 << 20;
-// And whatever else might stall it: after this long, open gives up.
-constexpr auto kOpenTimeLimit = std::chrono::milliseconds(500);
 
 // A damaged header can declare a chunk of gigabytes, which FFmpeg allocates and zeroes before it
 // finds the file too short to fill it: a 2 KB wav whose INFO list claims 2 GB took that much memory
@@ -80,23 +58,6 @@ std::vector<const AVInputFormat*> containersFor(const std::string& path, DeviceK
     return formats;
 }
 
-// The bytes of the ID3v2 tags an MPEG audio file starts with (any number of them, each with its
-// footer when its flags say so), from their ten-byte headers alone. A tag can hold cover pictures
-// of tens of megabytes, which FFmpeg would read into memory for nothing (and, on a network share,
-// take seconds to); FFmpeg starts reading past them instead.
-std::int64_t id3v2TagBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::int64_t end = 0;
-    unsigned char h[10];
-    while (in.seekg(end) && in.read(reinterpret_cast<char*>(h), sizeof h) && std::memcmp(h, "ID3", 3) == 0 &&
-           h[3] != 0xFF && h[4] != 0xFF && (h[6] | h[7] | h[8] | h[9]) < 0x80) {
-        const std::int64_t size = std::int64_t(h[6]) << 21 | h[7] << 14 | h[8] << 7 | h[9]; // seven bits a byte
-        end += sizeof h + size + ((h[5] & 0x10) ? sizeof h : 0);
-    }
-    return end;
-}
-
 // What a container that did not open should have held, in a listener's words.
 std::string expectedContent(const AVInputFormat* container)
 {
@@ -110,21 +71,7 @@ constexpr int kMaxBadPacketsInARow = 4;
 
 } // namespace
 
-StreamDevice::StreamDevice(const std::string& path) : m_path(path), m_log(path)
-{
-    ::stat(path.c_str(), &m_opened);
-}
-
-// Whether the file was written to since it was opened (a tag editor that rewrites it in place):
-// what is read from it now is another file's bytes at the old one's places, which decode to
-// noise. A file replaced by a new one (renamed over it) is not this file, which reads on intact.
-bool StreamDevice::changedOnDisk() const
-{
-    struct stat now {};
-    return ::stat(m_path.c_str(), &now) == 0 && now.st_dev == m_opened.st_dev && now.st_ino == m_opened.st_ino &&
-           (now.st_size != m_opened.st_size || now.st_mtim.tv_sec != m_opened.st_mtim.tv_sec ||
-            now.st_mtim.tv_nsec != m_opened.st_mtim.tv_nsec);
-}
+StreamDevice::StreamDevice(const std::string& path) : FileSource(path), m_path(path), m_log(path) {}
 
 int StreamDevice::interruptCallback(void* self)
 {
@@ -335,12 +282,13 @@ bool StreamDevice::convertFrame(const AVFrame* frame)
     const int room = swr_get_out_samples(m_resampler, frame->nb_samples);
     if (room < 0)
         return false;
-    const std::size_t oldSize = m_pending.size();
-    m_pending.resize(oldSize + std::size_t(room) * kOutputChannels);
-    auto* out = reinterpret_cast<uint8_t*>(m_pending.data() + oldSize);
+    std::vector<float>& pending = m_pending.samples();
+    const std::size_t oldSize = pending.size();
+    pending.resize(oldSize + std::size_t(room) * kOutputChannels);
+    auto* out = reinterpret_cast<uint8_t*>(pending.data() + oldSize);
     const int converted =
         swr_convert(m_resampler, &out, room, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
-    m_pending.resize(oldSize + std::size_t(std::max(converted, 0)) * kOutputChannels);
+    pending.resize(oldSize + std::size_t(std::max(converted, 0)) * kOutputChannels);
     return converted >= 0;
 }
 
@@ -351,17 +299,19 @@ void StreamDevice::drainResampler()
     const int room = swr_get_out_samples(m_resampler, 0);
     if (room <= 0)
         return;
-    const std::size_t oldSize = m_pending.size();
-    m_pending.resize(oldSize + std::size_t(room) * kOutputChannels);
-    auto* out = reinterpret_cast<uint8_t*>(m_pending.data() + oldSize);
+    std::vector<float>& pending = m_pending.samples();
+    const std::size_t oldSize = pending.size();
+    pending.resize(oldSize + std::size_t(room) * kOutputChannels);
+    auto* out = reinterpret_cast<uint8_t*>(pending.data() + oldSize);
     const int converted = swr_convert(m_resampler, &out, room, nullptr, 0);
-    m_pending.resize(oldSize + std::size_t(std::max(converted, 0)) * kOutputChannels);
+    pending.resize(oldSize + std::size_t(std::max(converted, 0)) * kOutputChannels);
 }
 
 // Decodes until at least one more frame of audio is pending. Returns false once the file has
 // ended (what is still pending stays readable).
 bool StreamDevice::decodeMore()
 {
+    FfmpegLogScope logScope(m_log);
     int badPackets = 0;
     while (!m_ended) {
         const int received = avcodec_receive_frame(m_codec, m_frame);
@@ -409,41 +359,10 @@ bool StreamDevice::decodeMore()
     return false;
 }
 
-std::size_t StreamDevice::read(float* interleavedStereo, std::size_t frames)
-{
-    FfmpegLogScope logScope(m_log);
-    std::size_t done = 0;
-    while (done < frames) {
-        const std::size_t available = (m_pending.size() - m_pendingOffset) / kOutputChannels;
-        if (available == 0) {
-            m_pending.clear();
-            m_pendingOffset = 0;
-            if (m_abort.load(std::memory_order_relaxed) || (!decodeMore() && m_pending.empty()))
-                break;
-            continue;
-        }
-        const std::size_t n = std::min(available, frames - done);
-        std::memcpy(interleavedStereo + done * kOutputChannels, m_pending.data() + m_pendingOffset,
-                    n * kOutputChannels * sizeof(float));
-        m_pendingOffset += n * kOutputChannels;
-        done += n;
-    }
-    // Checked after the reads: frames read before the first write are sound, and a write that came
-    // during these reads drops them all. The piece then ends here, as if the file had ended.
-    if (changedOnDisk()) {
-        m_ended = true;
-        m_pending.clear();
-        m_pendingOffset = 0;
-        return 0;
-    }
-    return done;
-}
-
 bool StreamDevice::rewind()
 {
     FfmpegLogScope logScope(m_log);
     m_pending.clear();
-    m_pendingOffset = 0;
     const AVStream* stream = m_format->streams[m_streamIndex];
     const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     if (av_seek_frame(m_format, m_streamIndex, start, AVSEEK_FLAG_BACKWARD) < 0 &&

@@ -2,10 +2,8 @@
 
 #include "DeviceKind.h"
 #include "FfmpegLog.h"
-#include "FrameSource.h"
+#include "FileSource.h"
 #include "OpenResult.h"
-
-#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -27,7 +25,7 @@ namespace zuvelo::mci {
 // to the output's 48 kHz stereo float.
 //
 // Thread: open() on the user-interface thread; then the FrameSource contract.
-class StreamDevice final : public FrameSource {
+class StreamDevice final : public FileSource {
 public:
     // Opens path, a regular file that is not empty (the device registry has checked that), as
     // kind (WaveAudio or MpegVideo, which sets the error code and how much is probed), and decodes
@@ -38,18 +36,15 @@ public:
     static OpenResult<StreamDevice> open(const std::string& path, DeviceKind kind);
     ~StreamDevice() override;
 
-    std::size_t read(float* interleavedStereo, std::size_t frames) override;
     bool rewind() override;
     std::int64_t lengthFrames() const override { return m_lengthFrames; }
     bool measureLength() override;
-    void requestAbort() override { m_abort.store(true, std::memory_order_relaxed); }
 
 private:
     explicit StreamDevice(const std::string& path);
-    bool changedOnDisk() const;
     bool openInput(AVFormatContext*& format, const AVInputFormat* container, int probeBytes);
     bool openStream(const AVInputFormat* container, int probeBytes);
-    bool decodeMore();
+    bool decodeMore() override;
     bool convertFrame(const AVFrame* frame);
     void drainResampler();
     static int interruptCallback(void* self);
@@ -72,25 +67,18 @@ private:
     std::int64_t m_frameDuration = 0;   // the last packet's that told one: every MPEG frame lasts as long
     std::int64_t m_untimedPackets = 0;  // packets without a duration (the first one read comes so)
 
-    // Decoded and resampled frames not yet handed out; m_pendingOffset floats are used up.
-    std::vector<float> m_pending;
-    std::size_t m_pendingOffset = 0;
     bool m_inputDone = false; // the demuxer has nothing more; the decoder is being drained
-    bool m_ended = false;     // the decoder and resampler are drained
 
     // The resampler's input format, to notice a change mid-stream.
     int m_resamplerRate = 0;
     int m_resamplerFormat = -1;
     int m_resamplerChannels = 0;
 
-    std::atomic<bool> m_abort{false};
     // While open() runs (its thread only): reads stop past m_byteLimit or after m_deadline.
     bool m_opening = false;
     std::int64_t m_byteLimit = 0;
     std::chrono::steady_clock::time_point m_deadline;
 
-    // The file as it was when opened: its identity, size and modification time.
-    struct stat m_opened {};
     std::string m_refusal; // why open failed, when it knows better than "not MPEG audio"
     FfmpegLogFile m_log;   // FFmpeg's complaints about this file: one line at most
 };

@@ -113,9 +113,15 @@ TEST_F(Media, everyFormatPlaysAsDecoded_eachFollowingTheLastWithoutAGap)
 {
     // clang-format off
     const struct { std::string name, args; double seconds; long lengthMs; /* as the header tells it */ } rows[] = {
-        {"a.wav", "-ar 44100", 0.3, 300}, {"b.mp3", "-ar 44100", 0.3, 339}, {"c.mp2", "-ar 48000", 0.3, 312},
+        {"a.wav", "-ar 44100", 0.3, 300}, {"b.mp3", "-ar 44100", 0.3, 300}, {"c.mp2", "-ar 48000", 0.3, 312},
         {"d.wma", "-ar 44100 -c:a wmav2", 0.3, 324}, {"mono-22k.wav", "-ar 22050 -ac 1", 2.5, 2500},
         {"5.1.wav", "-ar 48000 -ac 6", 0.3, 300}, // folded into two channels without clipping
+        // Every PCM width and float, plain and extensible (over 16 bits), at rates that need resampling;
+        // and what goes on to FFmpeg: mu-law, ADPCM, RF64.
+        {"u8.wav", "-ar 32000 -c:a pcm_u8", 0.3, 300}, {"s24.wav", "-ar 96000 -ac 2 -c:a pcm_s24le", 0.3, 300},
+        {"s32.wav", "-ar 16000 -c:a pcm_s32le", 0.3, 300}, {"f64.wav", "-ar 48000 -ac 2 -c:a pcm_f64le", 0.2, 200},
+        {"mulaw.wav", "-ar 8000 -c:a pcm_mulaw", 0.3, 300}, {"adpcm.wav", "-ar 44100 -c:a adpcm_ima_wav", 0.3, 323},
+        {"rf64.wav", "-ar 48000 -rf64 always", 0.3, 300},
         // Longer than a device decodes ahead, the last wav refills; a float wav holds infinities, NaNs
         // and samples far beyond full scale.
         {"damaged.wav", "-ar 48000 -c:a pcm_f32le -af \"aeval='if(mod(n,64),40*val(0),if(mod(n,128),1/0,0/0))'\"",
@@ -149,7 +155,11 @@ TEST_F(Media, everyFormatPlaysAsDecoded_eachFollowingTheLastWithoutAGap)
     const std::size_t alike = framesAlike(played, expected) + (all.size() - expected.size()) / 2;
     for (std::size_t i = 0; i < std::size(rows); ++i) // the MIDI file ends within a block of the renderer's
         EXPECT_GE(alike, ends[i] - (rows[i].args.empty() ? 64 : 0)) << rows[i].name;
-    EXPECT_NEAR(double(heard(played, true).size()), double(heard(expected, true).size()), 128) << "and no more";
+    // (Counted above a whisper: where one decoder gives silence, another may give a millionth.)
+    const auto sounding = [](const Samples& s) {
+        return std::count_if(s.begin(), s.end(), [](float v) { return std::fabs(v) > 1e-3f; });
+    };
+    EXPECT_NEAR(double(sounding(played)), double(sounding(expected)), 256) << "and no more";
 }
 
 // Pause, stop, seek and close: what was heard, pauses taken out, is the file from its start up to
@@ -448,9 +458,12 @@ TEST_F(Media, realWorldShapes_playAndTellTheirLength)
         loud.insert(loud.end(), {0, Byte(0xC0 + key % 16), 19, 0, Byte(0x90 + key % 16), Byte(40 + key), 127});
     loud.insert(loud.end(), {0x60, 0xFF, 0x2F, 0});
     write("loud.mid", smf({loud}));
-    const std::pair<std::string, long> rows[] = {{"cover.mp3", 10000}, {"stream.wav", 1000}, {"vbr.mp3", 6000},
-                                                 {"smpte0.mid", 1000}, {"smpte1.mid", 1000}, {"riff.mid", 250},
-                                                 {"dense.mid", 1000},  {"loud.mid", 500}};
+    m_folder.write("junk.mp3", std::string(3000, '\0') + m_folder.read("c.mp3")); // zeros before the first frame
+    const std::string cut = (encode("cut.wav", 2), m_folder.read("cut.wav"));     // a copy cut short: its data's half
+    m_folder.write("cut.wav", cut.substr(0, cut.size() - (cut.size() - cut.find("data") - 8) / 2));
+    const std::pair<std::string, long> rows[] = {
+        {"cover.mp3", 10000}, {"stream.wav", 1000}, {"vbr.mp3", 6000}, {"cut.wav", 1000},   {"junk.mp3", 10000},
+        {"smpte0.mid", 1000}, {"smpte1.mid", 1000}, {"riff.mid", 250}, {"dense.mid", 1000}, {"loud.mid", 500}};
     const auto bytesRead = [] {
         std::ifstream io("/proc/self/io");
         std::string key;
