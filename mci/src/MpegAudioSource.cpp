@@ -30,8 +30,9 @@ off_t seekCallback(void* reader, off_t offset, int whence)
 }
 
 // The bytes looked through for the first frame: MPEG audio starts at once past its tags, or after
-// a little junk.
-constexpr std::size_t kFirstFrameWindow = 64 * 1024;
+// some junk (a tag of another kind, a damaged start). As far as FFmpeg's probe looked, which
+// played these files before; the decoder is told to search as far.
+constexpr std::size_t kFirstFrameWindow = 256 * 1024;
 
 // The length of the MPEG audio frame whose header starts at h, or 0 for no header (reserved
 // values, or free format, whose frames tell no length). Also the header's version, layer and rate.
@@ -155,6 +156,7 @@ bool MpegAudioSource::openDecoder(mpg123_handle*& handle, FileReader& reader)
     for (std::size_t i = 0; i < rateCount; ++i)
         mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
+    mpg123_param(handle, MPG123_RESYNC_LIMIT, long(kFirstFrameWindow), 0.0);
     return mpg123_replace_reader_handle(handle, &readCallback, &seekCallback, nullptr) == MPG123_OK &&
            mpg123_open_handle(handle, &reader) == MPG123_OK;
 }
