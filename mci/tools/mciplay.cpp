@@ -90,5 +90,11 @@ int main(int argc, char** argv)
         std::printf("underruns %llu\n", mciUnderrunCount() - underrunsBefore);
         std::printf("driver %s\n", mciOutputDriverName());
     }
-    return send("close " + device) ? 0 : 2;
+    if (!send("close " + device))
+        return 2;
+    // "stopped" comes while the end is still queued (and close lets it play out): the process,
+    // and the output with it, stay until that has been heard, at most 110 ms plus two of the
+    // output's takes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(110 + 2 * 1000 * mciOutputBufferFrames() / 48000));
+    return 0;
 }
