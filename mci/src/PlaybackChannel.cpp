@@ -3,6 +3,7 @@
 #include "SampleGuard.h"
 #include "SoundOutput.h"
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -138,6 +139,12 @@ std::size_t PlaybackChannel::fill(float* interleavedStereo, std::size_t frames)
         !m_wakeRequested.exchange(true, std::memory_order_seq_cst))
         m_wake.release();
     return got;
+}
+
+std::size_t PlaybackChannel::readyFrames() const
+{
+    // The end flag first: the ring then holds everything up to the end.
+    return m_endWritten.load(std::memory_order_acquire) ? SIZE_MAX : m_ring.filledFrames();
 }
 
 unsigned long PlaybackChannel::play()

@@ -91,6 +91,7 @@ public:
     // Output callback: the ring's next frames. Once the source's end has been taken, the channel
     // is finished: stopped, until a seek.
     std::size_t fill(float* interleavedStereo, std::size_t frames) override;
+    std::size_t readyFrames() const override;
     bool finished() const override { return m_finished.load(std::memory_order_acquire); }
 
 private:

@@ -130,7 +130,7 @@ unsigned long SoundOutput::attach(MixSource* source)
         const bool restPlaying =
             std::any_of(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.rest; });
         if (std::none_of(m_sources.begin(), m_sources.end(), [source](const Entry& e) { return e.source == source; }))
-            m_sources.push_back(Entry{source, false, restPlaying});
+            m_sources.push_back(Entry{source, false, restPlaying, !restPlaying});
     }
     if (resumes)
         resumeServer(true);
@@ -186,7 +186,7 @@ void SoundOutput::playOut(MixSource* source)
     std::lock_guard lock(m_sourcesMutex);
     for (Entry& entry : m_sources) {
         if (entry.source == source)
-            entry = Entry{source, true, false};
+            entry = Entry{source, true, false, false};
     }
 }
 
@@ -223,6 +223,11 @@ void SoundOutput::mix(float* out, std::size_t frames)
     const std::size_t step = m_scratch.size() / kOutputChannels;
     if (step == 0)
         return;
+    // A source asked for more than its decoder has ready as it starts (the server's stream asks
+    // for two requests' worth at its start or after a flush) starts late in this callback rather
+    // than break off after its first frames.
+    for (Entry& entry : m_sources)
+        entry.lead = entry.starting ? frames - std::min(frames, entry.source->readyFrames()) : 0;
     // SDL may ask for more than the size it announced; mix in pieces the scratch holds.
     for (std::size_t done = 0; done < frames; done += step) {
         const std::size_t n = std::min(step, frames - done);
@@ -240,7 +245,8 @@ void SoundOutput::mix(float* out, std::size_t frames)
             restsGoOn = restsGoOn || !entry.source->finished();
         }
         for (const Entry& entry : m_sources) {
-            const std::size_t start = !entry.afterRests ? 0 : restsGoOn ? n : restsEnd;
+            const std::size_t lead = entry.lead > done ? std::min(n, entry.lead - done) : 0;
+            const std::size_t start = !entry.afterRests ? lead : restsGoOn ? n : restsEnd;
             if (entry.rest || start >= n)
                 continue;
             const std::size_t filled = entry.source->fill(m_scratch.data(), n - start);
@@ -254,9 +260,10 @@ void SoundOutput::mix(float* out, std::size_t frames)
     m_sources.erase(
         std::remove_if(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.source->finished(); }),
         m_sources.end());
-    if (std::none_of(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.rest; })) {
-        for (Entry& entry : m_sources)
-            entry.afterRests = false;
+    const bool restsDone = std::none_of(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.rest; });
+    for (Entry& entry : m_sources) {
+        entry.starting = entry.starting && entry.lead >= frames; // until it is first mixed
+        entry.afterRests = entry.afterRests && !restsDone;
     }
 }
 

@@ -81,6 +81,8 @@ private:
         MixSource* source;
         bool rest;       // playing out the end of a piece (playOut)
         bool afterRests; // attached while a rest was playing: starts after its last frame
+        bool starting;   // not mixed yet (nor attached after rests)
+        std::size_t lead = 0; // starting: the silent frames before it in this callback
     };
     std::mutex m_sourcesMutex; // held by the callback while the sources fill
     std::vector<Entry> m_sources;
