@@ -6,6 +6,9 @@
 // --first-sample prints, once the file has ended, how long the open command took, the
 // milliseconds from the open command to the first sample handed to the sound output (which also
 // waits for the output's next callback), the underruns while it played, and the output's driver.
+// On the server's own stream, opened with the file or just before, that includes the server's
+// start: it asks for a buffer's worth at once (silence: the file is not playing yet) and then, a
+// PulseAudio null sink at least, for nothing more for 0.5 to 2 s.
 // --warm-output opens the sound output before the open command, so that the figures leave out
 // the once-a-process cost of starting it (as for every track but the first in the player).
 // --pause pauses once, at the first poll after the output has begun to take the file, for three
