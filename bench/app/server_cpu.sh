@@ -8,11 +8,13 @@
 # server's path (server minus dummy) and, with --threads, each of the program's threads' CPU.
 #
 # Usage: bench/app/server_cpu.sh [--from 15] [--to 55] [--formats "mp3 wav mid"] [--before PROGRAM]
-#                                [--threads]
+#                                [--threads] [--only "zuvelo before zuvelo-dummy"]
 # Goal: the program's mp3 and wav on the server at most its dummy figure + 0.03 s a minute.
 # Audacious and qmmp are measured where installed (apt-get install audacious qmmp); missing, skipped.
+# --only measures just the players named (of zuvelo, zuvelo-sdl, before, audacious, qmmp,
+# audacious-H, zuvelo-dummy).
 source "$(dirname "$0")/../common.sh"
-from=15 to=55 formats="mp3 wav mid" before="" threads=""
+from=15 to=55 formats="mp3 wav mid" before="" threads="" only=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --from) from=$2; shift 2 ;;
@@ -20,7 +22,8 @@ while [ $# -gt 0 ]; do
     --formats) formats=$2; shift 2 ;;
     --before) before=$2; shift 2 ;;
     --threads) threads=1; shift ;;
-    *) sed -n '2,12p' "$0" >&2; exit 2 ;;
+    --only) only=$2; shift 2 ;;
+    *) sed -n '2,15p' "$0" >&2; exit 2 ;;
   esac
 done
 need_packages ffmpeg xvfb pulseaudio pulseaudio-utils
@@ -88,6 +91,7 @@ command -v audacious > /dev/null && players+=(audacious) || echo "skipped audaci
 command -v qmmp > /dev/null && players+=(qmmp) || echo "skipped qmmp: not installed" >&2
 command -v audacious > /dev/null && players+=(audacious-H)
 players+=(zuvelo-dummy)
+[ -n "$only" ] && read -r -a players <<< "$only"
 
 echo "CPU seconds per minute of audio from $from s to $to s of playback, peak RSS at $to s; windows on" \
   "Xvfb, sound into a private PulseAudio null sink ($(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg)," \
@@ -109,7 +113,8 @@ for p in "${players[@]}"; do
   printf ' %9s\n' "${rss[$p.${formats%% *}]:--}"
 done
 for fmt in $formats; do
-  for p in zuvelo zuvelo-sdl; do
+  for p in zuvelo zuvelo-sdl before; do
+    [ -n "${cpu[$p.$fmt]:-}" ] || continue
     echo "server's path, $fmt: $p - zuvelo-dummy = $(awk -v a="${cpu[$p.$fmt]}" -v b="${cpu[zuvelo-dummy.$fmt]}" 'BEGIN { printf "%.3f", a - b }') s a minute"
   done
 done

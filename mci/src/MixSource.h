@@ -15,6 +15,8 @@ public:
     // Fills up to frames stereo frames (48 kHz, 2 floats each, left then right) into
     // interleavedStereo and returns how many it filled; fewer when it has no more just now.
     virtual std::size_t fill(float* interleavedStereo, std::size_t frames) = 0;
+    // How many frames fill() would give at once now; all it asks for once its end is ready.
+    virtual std::size_t readyFrames() const = 0;
     // Whether it will never fill a frame again; the output then stops asking it.
     virtual bool finished() const = 0;
 

@@ -3,6 +3,7 @@
 #include "SampleGuard.h"
 #include "SoundOutput.h"
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -140,6 +141,12 @@ std::size_t PlaybackChannel::fill(float* interleavedStereo, std::size_t frames)
     return got;
 }
 
+std::size_t PlaybackChannel::readyFrames() const
+{
+    // The end flag first: the ring then holds everything up to the end.
+    return m_endWritten.load(std::memory_order_acquire) ? SIZE_MAX : m_ring.filledFrames();
+}
+
 unsigned long PlaybackChannel::play()
 {
     PlayMode before;
@@ -165,7 +172,7 @@ unsigned long PlaybackChannel::play()
 
 void PlaybackChannel::pause()
 {
-    m_output.detach(this);
+    m_output.detach(this, true);
     std::lock_guard lock(m_statusMutex);
     // The end may have come just before the detach: a finished channel is stopped.
     m_status.mode = m_finished.load(std::memory_order_relaxed) ? PlayMode::Stopped : PlayMode::Paused;
@@ -173,7 +180,7 @@ void PlaybackChannel::pause()
 
 void PlaybackChannel::stop()
 {
-    m_output.detach(this);
+    m_output.detach(this, true);
     std::lock_guard lock(m_statusMutex);
     m_status.mode = PlayMode::Stopped;
 }
@@ -205,7 +212,7 @@ bool PlaybackChannel::endNearLocked() const
 {
     // The end flag first: the ring then holds everything up to the end.
     return m_status.mode == PlayMode::Playing && m_endWritten.load(std::memory_order_acquire) &&
-           m_ring.filledFrames() <= kEndReportFrames;
+           m_ring.filledFrames() <= kEndReportFrames + std::size_t(m_output.bufferFrames());
 }
 
 ChannelSnapshot PlaybackChannel::snapshot() const

@@ -71,9 +71,9 @@ public:
     // Back to the first frame, stopped.
     void seekToStart();
     // Mode, position and length as of one moment. Once the source has been decoded to its end
-    // and at most kEndReportFrames of it are left for the output, the mode is "stopped" and the
-    // position and length are where the end is, so that whoever polls can open the next piece
-    // while this one still sounds.
+    // and at most kEndReportFrames plus what the output takes at once are left for it, the mode
+    // is "stopped" and the position and length are where the end is, so that whoever polls can
+    // open the next piece while this one still sounds.
     ChannelSnapshot snapshot() const;
 
     // Whether the channel reached its end by itself: it has finished, or it plays and reports
@@ -91,6 +91,7 @@ public:
     // Output callback: the ring's next frames. Once the source's end has been taken, the channel
     // is finished: stopped, until a seek.
     std::size_t fill(float* interleavedStereo, std::size_t frames) override;
+    std::size_t readyFrames() const override;
     bool finished() const override { return m_finished.load(std::memory_order_acquire); }
 
 private:
@@ -105,8 +106,10 @@ private:
     static constexpr std::size_t kRingFrames = 2 * kOutputRate;
     static constexpr std::size_t kChunkFrames = kOutputRate / 4;
     static constexpr std::size_t kLowWaterFrames = kOutputRate;
-    // 150 ms: the most of a finished piece still queued when the channel reports "stopped".
-    static constexpr std::size_t kEndReportFrames = kOutputRate * 15 / 100;
+    // The most of a finished piece still queued when the channel reports "stopped": 107 ms beyond
+    // what the output takes at once (150 ms on SDL's 2048 frames), so that whoever polls every
+    // 100 ms has the next piece attached before the output takes the last of this one.
+    static constexpr std::size_t kEndReportFrames = kOutputRate * 15 / 100 - 2048;
 
     // Whether the mode reported is "stopped" because the end is near; under m_statusMutex.
     bool endNearLocked() const;

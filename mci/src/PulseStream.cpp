@@ -29,17 +29,17 @@ bool streamGone(pa_stream* stream)
 
 } // namespace
 
-PulseStream::PulseStream(Render render, void* context, int periodFrames)
+PulseStream::PulseStream(Render render, void* context, int requestFrames)
     : m_render(render),
       m_context(context),
-      m_periodFrames(periodFrames),
-      m_silentBuffer(std::size_t(periodFrames) * 2, 0.0f)
+      m_requestFrames(requestFrames),
+      m_silentBuffer(std::size_t(requestFrames) * 2, 0.0f)
 {
 }
 
-std::unique_ptr<PulseStream> PulseStream::connect(Render render, void* context, int periodFrames)
+std::unique_ptr<PulseStream> PulseStream::connect(Render render, void* context, int requestFrames)
 {
-    std::unique_ptr<PulseStream> stream(new PulseStream(render, context, periodFrames));
+    std::unique_ptr<PulseStream> stream(new PulseStream(render, context, requestFrames));
     if (!stream->start())
         return nullptr;
     return stream;
@@ -68,9 +68,9 @@ bool PulseStream::start()
         const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kOutputRate, kOutputChannels};
         m_stream = pa_stream_new(m_server, "Zuvelo", &format, nullptr);
         if (m_stream != nullptr) {
-            const auto period = std::uint32_t(m_periodFrames * kFrameBytes);
-            // Two periods in the server, a request whenever one period has played.
-            const pa_buffer_attr buffer{std::uint32_t(-1), 2 * period, std::uint32_t(-1), period, std::uint32_t(-1)};
+            const auto request = std::uint32_t(m_requestFrames * kFrameBytes);
+            // A request whenever that much has played, two of them in the server.
+            const pa_buffer_attr buffer{std::uint32_t(-1), 2 * request, std::uint32_t(-1), request, std::uint32_t(-1)};
             pa_stream_set_state_callback(
                 m_stream, [](pa_stream*, void* self) { onStateChange(self); }, this);
             pa_stream_set_write_callback(m_stream, &PulseStream::onWrite, this);
@@ -118,9 +118,44 @@ void PulseStream::flush()
     pa_threaded_mainloop_unlock(m_loop);
 }
 
+void PulseStream::hold()
+{
+    pa_threaded_mainloop_lock(m_loop);
+    if (m_silentTick == nullptr && !streamGone(m_stream)) {
+        m_held = true;
+        if (pa_operation* operation = pa_stream_cork(m_stream, 1, nullptr, nullptr))
+            pa_operation_unref(operation);
+    }
+    pa_threaded_mainloop_unlock(m_loop);
+}
+
+void PulseStream::resume(bool keep)
+{
+    pa_threaded_mainloop_lock(m_loop);
+    if (m_held && m_silentTick == nullptr && !streamGone(m_stream)) {
+        m_held = false;
+        if (!keep) {
+            if (pa_operation* operation = pa_stream_flush(m_stream, nullptr, nullptr))
+                pa_operation_unref(operation);
+        }
+        if (pa_operation* operation = pa_stream_cork(m_stream, 0, nullptr, nullptr))
+            pa_operation_unref(operation);
+        // Requests that came while held were left unanswered: the server counts them as on
+        // their way, and asks again only once as much more has played.
+        const std::size_t writable = pa_stream_writable_size(m_stream);
+        if (writable != std::size_t(-1))
+            onWrite(m_stream, writable, this);
+    }
+    m_held = false;
+    pa_threaded_mainloop_unlock(m_loop);
+}
+
 void PulseStream::onWrite(pa_stream* stream, std::size_t bytes, void* self)
 {
     auto* const that = static_cast<PulseStream*>(self);
+    // A request sent before the cork arrived: answered at resume(), after what the server holds.
+    if (that->m_held)
+        return;
     while (bytes >= kFrameBytes) {
         void* data = nullptr;
         std::size_t size = bytes;
@@ -153,8 +188,8 @@ void PulseStream::goSilent()
 void PulseStream::onSilentTick(pa_mainloop_api*, pa_time_event* event, const timeval*, void* self)
 {
     auto* const that = static_cast<PulseStream*>(self);
-    that->m_render(that->m_context, that->m_silentBuffer.data(), std::size_t(that->m_periodFrames));
-    const pa_usec_t period = pa_usec_t(that->m_periodFrames) * 1000000 / kOutputRate;
+    that->m_render(that->m_context, that->m_silentBuffer.data(), std::size_t(that->m_requestFrames));
+    const pa_usec_t period = pa_usec_t(that->m_requestFrames) * 1000000 / kOutputRate;
     pa_context_rttime_restart(that->m_server, event, pa_rtclock_now() + period);
 }
 

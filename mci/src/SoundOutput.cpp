@@ -20,6 +20,9 @@ namespace {
 // 2048 frames (43 ms) a callback: large enough that the audio thread wakes rarely and a busy
 // machine does not starve it, small enough that play starts without a noticeable delay.
 constexpr int kBufferFrames = 2048;
+// The server's stream takes three of them at a request (128 ms): its thread wakes a third as often
+// as it would at one, and holding or flushing the stream keeps a pause as quick as it is on SDL.
+constexpr int kServerRequestFrames = 3 * kBufferFrames;
 
 std::atomic<std::uint64_t> g_underruns{0};
 
@@ -62,10 +65,11 @@ bool SoundOutput::openServerStream()
     const char* wanted = std::getenv("SDL_AUDIODRIVER");
     if (wanted != nullptr && *wanted != '\0')
         return false;
-    m_serverStream = PulseStream::connect(&SoundOutput::render, this, kBufferFrames);
+    m_serverStream = PulseStream::connect(&SoundOutput::render, this, kServerRequestFrames);
     if (!m_serverStream)
         return false;
     m_driverName = "libpulse";
+    m_bufferFrames = kServerRequestFrames; // mix() takes it in pieces of the scratch buffer
     return true;
 }
 
@@ -119,30 +123,65 @@ unsigned long SoundOutput::attach(MixSource* source)
 {
     if (const unsigned long error = open(); error != 0)
         return error;
-    std::lock_guard lock(m_sourcesMutex);
-    const bool restPlaying = std::any_of(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.rest; });
-    if (std::none_of(m_sources.begin(), m_sources.end(), [source](const Entry& e) { return e.source == source; }))
-        m_sources.push_back(Entry{source, false, restPlaying});
+    // Outside the sources' lock, which render takes (here too, for what the server asked for
+    // meanwhile: silence, when another source comes, before it is attached).
+    const bool resumes = m_serverHeld && m_heldFor == source;
+    if (m_serverHeld && !resumes)
+        resumeServer(false);
+    {
+        std::lock_guard lock(m_sourcesMutex);
+        const bool restPlaying =
+            std::any_of(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.rest; });
+        if (std::none_of(m_sources.begin(), m_sources.end(), [source](const Entry& e) { return e.source == source; }))
+            m_sources.push_back(Entry{source, false, restPlaying, !restPlaying});
+    }
+    if (resumes)
+        resumeServer(true);
     return 0;
 }
 
-void SoundOutput::detach(MixSource* source)
+void SoundOutput::resumeServer(bool keep)
+{
+    m_serverHeld = false;
+    m_heldFor = nullptr;
+    m_serverStream->resume(keep);
+}
+
+void SoundOutput::detach(MixSource* source, bool resumable)
 {
     bool wasPlaying = false;
+    bool othersLeft = false;
     {
         std::lock_guard lock(m_sourcesMutex);
         const auto it =
             std::find_if(m_sources.begin(), m_sources.end(), [source](const Entry& e) { return e.source == source; });
-        if (it == m_sources.end())
-            return;
-        wasPlaying = !it->rest;
-        m_sources.erase(it);
+        if (it != m_sources.end()) {
+            wasPlaying = !it->rest;
+            m_sources.erase(it);
+        }
+        othersLeft = !m_sources.empty();
+    }
+    if (!m_serverStream)
+        return;
+    // Outside the sources' lock, which render takes.
+    if (m_serverHeld) {
+        // Held for this source since it paused: a seek or close means it will not go on from there.
+        if (!resumable && m_heldFor == source)
+            resumeServer(false);
+        return;
     }
     // Paused, stopped or closed while it played: the server's buffer must not play it on. (The
     // rest of a finished piece is never cut short; other sources lose what the server held of
-    // them, a moment at a track change.) Outside the sources' lock, which render takes.
-    if (wasPlaying && m_serverStream)
+    // them, a moment at a track change.)
+    if (!wasPlaying)
+        return;
+    if (resumable && !othersLeft) {
+        m_serverStream->hold();
+        m_serverHeld = true;
+        m_heldFor = source;
+    } else {
         m_serverStream->flush();
+    }
 }
 
 void SoundOutput::playOut(MixSource* source)
@@ -150,13 +189,15 @@ void SoundOutput::playOut(MixSource* source)
     std::lock_guard lock(m_sourcesMutex);
     for (Entry& entry : m_sources) {
         if (entry.source == source)
-            entry = Entry{source, true, false};
+            entry = Entry{source, true, false, false};
     }
 }
 
 void SoundOutput::shutDown()
 {
     if (m_serverStream) {
+        m_serverHeld = false;
+        m_heldFor = nullptr;
         m_serverStream.reset(); // joins libpulse's thread
         m_failed = true;
     }
@@ -185,6 +226,11 @@ void SoundOutput::mix(float* out, std::size_t frames)
     const std::size_t step = m_scratch.size() / kOutputChannels;
     if (step == 0)
         return;
+    // A source asked for more than its decoder has ready as it starts (the server's stream asks
+    // for two requests' worth at its start or after a flush) starts late in this callback rather
+    // than break off after its first frames.
+    for (Entry& entry : m_sources)
+        entry.lead = entry.starting ? frames - std::min(frames, entry.source->readyFrames()) : 0;
     // SDL may ask for more than the size it announced; mix in pieces the scratch holds.
     for (std::size_t done = 0; done < frames; done += step) {
         const std::size_t n = std::min(step, frames - done);
@@ -202,7 +248,8 @@ void SoundOutput::mix(float* out, std::size_t frames)
             restsGoOn = restsGoOn || !entry.source->finished();
         }
         for (const Entry& entry : m_sources) {
-            const std::size_t start = !entry.afterRests ? 0 : restsGoOn ? n : restsEnd;
+            const std::size_t lead = entry.lead > done ? std::min(n, entry.lead - done) : 0;
+            const std::size_t start = !entry.afterRests ? lead : restsGoOn ? n : restsEnd;
             if (entry.rest || start >= n)
                 continue;
             const std::size_t filled = entry.source->fill(m_scratch.data(), n - start);
@@ -216,9 +263,10 @@ void SoundOutput::mix(float* out, std::size_t frames)
     m_sources.erase(
         std::remove_if(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.source->finished(); }),
         m_sources.end());
-    if (std::none_of(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.rest; })) {
-        for (Entry& entry : m_sources)
-            entry.afterRests = false;
+    const bool restsDone = std::none_of(m_sources.begin(), m_sources.end(), [](const Entry& e) { return e.rest; });
+    for (Entry& entry : m_sources) {
+        entry.starting = entry.starting && entry.lead >= frames; // until it is first mixed
+        entry.afterRests = entry.afterRests && !restsDone;
     }
 }
 
