@@ -68,7 +68,7 @@ MprisView readMprisView(PlayerContext& ctx, const MprisView& before)
         if (view.hasTrack && s.a3 >= 1 && s.a3 <= s.nmax) {
             view.trackNumber = s.a3;
             // FileList entries are "/" subfolder "/" name.
-            const std::string& entry = s.FileList.at(static_cast<std::size_t>(s.a3.value()));
+            const std::string& entry = trackEntry(s, s.a3.value());
             const std::size_t slash = entry.rfind('/');
             const std::size_t folderSlash =
                 slash == 0 || slash == std::string::npos ? std::string::npos : entry.rfind('/', slash - 1);

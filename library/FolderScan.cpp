@@ -59,8 +59,6 @@ bool isPlayableName(std::string_view name)
 
 std::int64_t scanFolders(PlayerState& state, const std::function<void()>& yieldToEvents)
 {
-    if (state.FileList.size() < static_cast<std::size_t>(kMaxTracks) + 1)
-        state.FileList.resize(static_cast<std::size_t>(kMaxTracks) + 1);
     const auto yield = [&] {
         if (yieldToEvents)
             yieldToEvents();
@@ -98,6 +96,8 @@ std::int64_t scanFolders(PlayerState& state, const std::function<void()>& yieldT
                     ++leftOut;
                 } else {
                     ++count;
+                    if (state.FileList.size() <= static_cast<std::size_t>(count))
+                        state.FileList.resize(static_cast<std::size_t>(count) + 1);
                     state.FileList[static_cast<std::size_t>(count)].assign(prefix).append(name);
                     // No yield after the file that fills the table.
                     if (count == kMaxTracks)

@@ -3,12 +3,14 @@
 #include "PlayerNumber.h"
 
 #include <array>
+#include <cstddef>
+#include <deque>
 #include <string>
 #include <vector>
 
 namespace zuvelo {
 
-// Highest track number; FileList has the indices 0 to kMaxTracks.
+// Highest track number.
 inline constexpr int kMaxTracks = 50000;
 
 // Play modes, the values of a1.
@@ -28,9 +30,18 @@ struct PlayerState {
     PlayerNumber a3;       // number of the track last started (replayed on request in random mode)
     PlayerNumber b1;       // 1 while paused by the pause button: the monitor never advances then
     PlayerNumber b2;       // 1 asks the next random-mode selection to start a3 again
-    std::vector<std::string> FileList =
-        std::vector<std::string>(kMaxTracks + 1); // "/" subfolder "/" name, entries 1 to nmax
-    std::array<std::string, 3> ModeName;          // display names of the modes, index = a1
+    // "/" subfolder "/" name of tracks 1 to nmax; index 0 unused. It grows as the folders are
+    // scanned, in blocks, rather than holding kMaxTracks empty strings from the start (1.6 MB);
+    // read it through trackEntry(), which gives "" for any number past its end.
+    std::deque<std::string> FileList = std::deque<std::string>(1);
+    std::array<std::string, 3> ModeName; // display names of the modes, index = a1
 };
+
+// FileList(n) for any n from 0 to kMaxTracks: "" where no track has been found.
+inline const std::string& trackEntry(const PlayerState& state, std::int64_t n)
+{
+    static const std::string none;
+    return n >= 0 && std::size_t(n) < state.FileList.size() ? state.FileList[std::size_t(n)] : none;
+}
 
 } // namespace zuvelo

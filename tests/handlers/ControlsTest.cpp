@@ -58,6 +58,7 @@ TEST(TransportButtons, pauseHoldsTheTrackUntilAButtonResumesIt)
         for (const auto& [button, started] : buttons) {
             SCOPED_TRACE(name + " then " + button);
             HandlerRig rig;
+            rig.state.FileList.resize(3);
             rig.state.FileList[2] = "/m/" + name;
             rig.playing(3, kModeInOrder, 2);
             const std::string dev = rig.state.SoundFile;

@@ -36,6 +36,8 @@ struct HandlerRigCore {
     void playing(int nmax, int mode, int track)
     {
         state.Pare = "/p";
+        if (state.FileList.size() <= std::size_t(nmax))
+            state.FileList.resize(std::size_t(nmax) + 1);
         for (std::size_t i = 1; i <= std::size_t(nmax); ++i)
             if (state.FileList[i].empty())
                 state.FileList[i] = "/m/t" + std::to_string(i) + ".mp3";
