@@ -101,11 +101,12 @@ private:
     // sourceEnded: the source ended within the first chunk, decoded at construction.
     void decodeLoop(bool sourceEnded);
 
-    // The ring holds two seconds; the decoder works in quarter-second chunks and is woken when
-    // less than a second is left, so it wakes about once a second of audio and decodes four chunks.
-    static constexpr std::size_t kRingFrames = 2 * kOutputRate;
+    // The ring holds a second (384 KB, touched whole); the decoder works in quarter-second chunks
+    // and is woken when less than half a second is left, so it wakes about twice a second of
+    // audio and decodes two chunks. Half a second ahead is still twice what the output takes at once.
+    static constexpr std::size_t kRingFrames = kOutputRate;
     static constexpr std::size_t kChunkFrames = kOutputRate / 4;
-    static constexpr std::size_t kLowWaterFrames = kOutputRate;
+    static constexpr std::size_t kLowWaterFrames = kOutputRate / 2;
     // The most of a finished piece still queued when the channel reports "stopped": 107 ms beyond
     // what the output takes at once (150 ms on SDL's 2048 frames), so that whoever polls every
     // 100 ms has the next piece attached before the output takes the last of this one.
