@@ -6,7 +6,9 @@
 # need not load FFmpeg, once they have decoders of their own), the earlier build too.
 # On a private Xvfb: the program with its window, Audacious with its window (where installed) playing
 # the mp3 through its SDL output into the disk driver, and the floor, a bare Qt window
-# (zuvelo_idle_window), each held 5 s.
+# (zuvelo_idle_window), each held 5 s. The *-server rows run the program and Audacious as a desktop
+# user does, with their windows, playing into a private PulseAudio server (null sink), held 8 s
+# from launch: the program then loads libpulse but not SDL, Audacious its PulseAudio output.
 # The ratio is of ru_maxrss (the whole life of the process, mostly shared libraries' pages); the
 # table also shows VmHWM and the largest RssAnon seen, the memory that is the process's own.
 # bench/README.md ("Peak memory") has the details.
@@ -16,10 +18,14 @@
 source "$(dirname "$0")/../common.sh"
 runs=${1:-3}
 
-need_packages ffmpeg mpv xvfb
+need_packages ffmpeg mpv xvfb pulseaudio
 build_targets zuvelo zuvelo_app_probe zuvelo_idle_window
 mkdir -p "$scratch"
 start_xvfb "$scratch"
+mkdir -p "$scratch/pulse"
+start_pulse "$scratch/pulse"
+audacious_config "$scratch/audacious-pulse" pulse_audio.so
+aud_pulse_env=("${aud_env[@]}")
 audacious_config "$scratch/audacious" sdlout.so
 library=$scratch/library
 make_big_library "$library"
@@ -50,6 +56,10 @@ run() {
     audacious-window)
       "$probe" --sound "$audio" --hold 5 --log "$scratch/audacious.log" --env SDL_AUDIODRIVER=disk \
         --env "SDL_DISKAUDIOFILE=$audio" -- "${aud_env[@]}" audacious "$song" ;;
+    program-server*)
+      printf '1,0\r\n' > "$library/muini.dat"
+      "$probe" --hold 8 --log "$scratch/zuvelo.log" --env QT_QPA_PLATFORM=xcb -- "$library/zuvelo${1#program-server}" ;;
+    audacious-server) "$probe" --hold 8 --log "$scratch/audacious.log" -- "${aud_pulse_env[@]}" audacious "$song" ;;
     bare-window) "$probe" --hold 5 -- "$build/bench/app/zuvelo_idle_window" ;;
     ffplay)
       "$probe" --until-exit --log "$scratch/ffplay.log" --env SDL_AUDIODRIVER=disk \
@@ -60,8 +70,9 @@ run() {
 }
 
 players=(program ffplay mpv program-1-track program-window window-wav window-mid bare-window)
-command -v audacious > /dev/null && players+=(audacious-window)
-[ -n "${ZUVELO_BENCH_BEFORE:-}" ] && players+=(program-before program-window-before window-wav-before window-mid-before)
+players+=(program-server)
+command -v audacious > /dev/null && players+=(audacious-window audacious-server)
+[ -n "${ZUVELO_BENCH_BEFORE:-}" ] && players+=(program-before program-window-before window-wav-before window-mid-before program-server-before)
 declare -A rss hwm anon
 for r in $(seq 1 "$runs"); do
   for p in "${players[@]}"; do
