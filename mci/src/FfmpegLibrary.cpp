@@ -2,15 +2,12 @@
 
 #include "LibraryLoad.h"
 
-#include <mutex>
-
 namespace zuvelo::mci {
 namespace {
 
-FfmpegFunctions g_functions;
-bool g_loaded = false;
+LoadedTable<FfmpegFunctions> g_table;
 
-bool load()
+bool fill(FfmpegFunctions& functions)
 {
     LibraryLoad load("FFmpeg", "files that need it cannot be played");
     // In the order they depend on each other (sonames set by mci/CMakeLists.txt).
@@ -18,7 +15,6 @@ bool load()
     void* swresample = load.open(ZUVELO_SWRESAMPLE_SONAME);
     void* avcodec = load.open(ZUVELO_AVCODEC_SONAME);
     void* avformat = load.open(ZUVELO_AVFORMAT_SONAME);
-    FfmpegFunctions functions;
 #define ZUVELO_AVUTIL_LOOKUP(name) load.lookUp(avutil, #name, functions.name);
 #define ZUVELO_SWRESAMPLE_LOOKUP(name) load.lookUp(swresample, #name, functions.name);
 #define ZUVELO_AVCODEC_LOOKUP(name) load.lookUp(avcodec, #name, functions.name);
@@ -31,8 +27,6 @@ bool load()
 #undef ZUVELO_SWRESAMPLE_LOOKUP
 #undef ZUVELO_AVCODEC_LOOKUP
 #undef ZUVELO_AVFORMAT_LOOKUP
-    if (load.complete())
-        g_functions = functions;
     return load.complete();
 }
 
@@ -40,14 +34,12 @@ bool load()
 
 bool loadFfmpeg()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { g_loaded = load(); });
-    return g_loaded;
+    return g_table.load(&fill);
 }
 
 const FfmpegFunctions& ffmpeg()
 {
-    return g_functions;
+    return g_table.functions();
 }
 
 } // namespace zuvelo::mci

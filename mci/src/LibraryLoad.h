@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mutex>
+
 namespace zuvelo::mci {
 
 // What the layer's optional libraries (FFmpeg, FluidSynth, SDL) share: each is opened with dlopen
@@ -29,6 +31,30 @@ private:
     const char* m_name;
     const char* m_consequence;
     bool m_complete = true;
+};
+
+// One library's table of functions, filled at the first load() (any thread) and read-only after.
+template <class Functions>
+class LoadedTable {
+public:
+    // Fills the table with fill on the first call; whether fill found everything. Any thread.
+    bool load(bool (*fill)(Functions&))
+    {
+        std::call_once(m_once, [&] {
+            Functions functions;
+            m_loaded = fill(functions);
+            if (m_loaded)
+                m_functions = functions;
+        });
+        return m_loaded;
+    }
+    // The table; valid once load() has returned true.
+    const Functions& functions() const { return m_functions; }
+
+private:
+    std::once_flag m_once;
+    Functions m_functions;
+    bool m_loaded = false;
 };
 
 } // namespace zuvelo::mci

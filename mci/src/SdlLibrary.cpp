@@ -2,24 +2,18 @@
 
 #include "LibraryLoad.h"
 
-#include <mutex>
-
 namespace zuvelo::mci {
 namespace {
 
-SdlFunctions g_functions;
-bool g_loaded = false;
+LoadedTable<SdlFunctions> g_table;
 
-bool load()
+bool fill(SdlFunctions& functions)
 {
     LibraryLoad load("SDL", "without a sound server nothing can be played");
     void* library = load.open(ZUVELO_SDL2_SONAME); // set by mci/CMakeLists.txt
-    SdlFunctions functions;
 #define ZUVELO_SDL_LOOKUP(name) load.lookUp(library, #name, functions.name);
     ZUVELO_SDL_FUNCTIONS(ZUVELO_SDL_LOOKUP)
 #undef ZUVELO_SDL_LOOKUP
-    if (load.complete())
-        g_functions = functions;
     return load.complete();
 }
 
@@ -27,14 +21,12 @@ bool load()
 
 bool loadSdl()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { g_loaded = load(); });
-    return g_loaded;
+    return g_table.load(&fill);
 }
 
 const SdlFunctions& sdl()
 {
-    return g_functions;
+    return g_table.functions();
 }
 
 } // namespace zuvelo::mci
