@@ -98,7 +98,7 @@ std::int64_t scanFolders(PlayerState& state, const std::function<void()>& yieldT
                     ++count;
                     if (state.FileList.size() <= static_cast<std::size_t>(count))
                         state.FileList.resize(static_cast<std::size_t>(count) + 1);
-                    state.FileList[static_cast<std::size_t>(count)].assign(prefix).append(name);
+                    state.FileList.set(static_cast<std::size_t>(count), prefix, name);
                     // No yield after the file that fills the table.
                     if (count == kMaxTracks)
                         continue;

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "PlayerNumber.h"
+#include "TrackTable.h"
 
 #include <array>
 #include <cstddef>
-#include <deque>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace zuvelo {
 
@@ -31,17 +31,16 @@ struct PlayerState {
     PlayerNumber b1;       // 1 while paused by the pause button: the monitor never advances then
     PlayerNumber b2;       // 1 asks the next random-mode selection to start a3 again
     // "/" subfolder "/" name of tracks 1 to nmax; index 0 unused. It grows as the folders are
-    // scanned, in blocks, rather than holding kMaxTracks empty strings from the start (1.6 MB);
-    // read it through trackEntry(), which gives "" for any number past its end.
-    std::deque<std::string> FileList = std::deque<std::string>(1);
+    // scanned rather than holding kMaxTracks empty entries from the start; read it through
+    // trackEntry(), which gives "" for any number past its end.
+    TrackTable FileList = TrackTable(1);
     std::array<std::string, 3> ModeName; // display names of the modes, index = a1
 };
 
 // FileList(n) for any n from 0 to kMaxTracks: "" where no track has been found.
-inline const std::string& trackEntry(const PlayerState& state, std::int64_t n)
+inline std::string_view trackEntry(const PlayerState& state, std::int64_t n)
 {
-    static const std::string none;
-    return n >= 0 && std::size_t(n) < state.FileList.size() ? state.FileList[std::size_t(n)] : none;
+    return n >= 0 && std::size_t(n) < state.FileList.size() ? state.FileList[std::size_t(n)] : std::string_view();
 }
 
 } // namespace zuvelo

@@ -40,7 +40,7 @@ struct HandlerRigCore {
             state.FileList.resize(std::size_t(nmax) + 1);
         for (std::size_t i = 1; i <= std::size_t(nmax); ++i)
             if (state.FileList[i].empty())
-                state.FileList[i] = "/m/t" + std::to_string(i) + ".mp3";
+                state.FileList.set(i, "/m/t" + std::to_string(i) + ".mp3");
         state.nmax = nmax;
         state.ModeName = {"ランダム", "順番", "逆順"};
         for (int i = 0; i < 3; ++i)

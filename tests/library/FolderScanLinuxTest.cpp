@@ -12,6 +12,15 @@ using namespace zuvelo;
 using zuvelo::testing::TemporaryFolder;
 namespace fs = std::filesystem;
 
+// Tracks 1 to nmax of the table.
+static std::vector<std::string> entries(const PlayerState& state)
+{
+    std::vector<std::string> texts;
+    for (std::int64_t n = 1; n <= state.nmax.value(); ++n)
+        texts.emplace_back(trackEntry(state, n));
+    return texts;
+}
+
 // The playable files lying directly in the subfolders, in natural order, byte for byte, through
 // links; a yield after every file examined, the count published only at the end.
 TEST(FolderScan, takesThePlayableFilesOfTheSubfoldersInNaturalOrder)
@@ -49,7 +58,7 @@ TEST(FolderScan, takesThePlayableFilesOfTheSubfoldersInNaturalOrder)
             fs::remove_all(pare / "Vanishing");
     };
     EXPECT_EQ(scanFolders(state, yield), 0);
-    EXPECT_EQ(std::vector<std::string>(state.FileList.begin() + 1, state.FileList.begin() + 1 + state.nmax), expected);
+    EXPECT_EQ(entries(state), expected);
     EXPECT_EQ(yields, 29);
     EXPECT_FALSE(published);
 }
@@ -83,6 +92,7 @@ TEST(FolderScan, stopsAtFiftyThousandTracksAndCountsTheRest)
     int yields = 0;
     EXPECT_EQ(scanFolders(state, [&] { ++yields; }), 14);
     EXPECT_EQ(state.nmax.value(), kMaxTracks);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), state.FileList.begin() + 1, state.FileList.end()));
+    EXPECT_EQ(entries(state), expected);
+    EXPECT_EQ(state.FileList.size(), std::size_t(kMaxTracks) + 1);
     EXPECT_EQ(yields, kMaxTracks - 1 + 10 + 5);
 }

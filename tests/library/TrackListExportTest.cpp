@@ -21,7 +21,9 @@ TEST(TrackListExport, writesOneLinePerTrackOrReportsFailure)
     for (char c = 'c'; c <= 'k'; ++c) // two-digit numbers from track 10
         names.push_back(std::string("/") + c);
     names.push_back("/beyond nmax");
-    state.FileList.assign(names.begin(), names.end());
+    state.FileList.resize(names.size());
+    for (std::size_t n = 0; n < names.size(); ++n)
+        state.FileList.set(n, names[n]);
     state.nmax = 11;
     const std::string eleven = "1,\"/Jazz/so what.mp3\r\"\r\n2,\"/\xE6\xBC\x94/caf\xE9 \"live\",x.wav\r\"\r\n"
                                "3,\"/c\r\"\r\n4,\"/d\r\"\r\n5,\"/e\r\"\r\n6,\"/f\r\"\r\n7,\"/g\r\"\r\n"
