@@ -8,15 +8,6 @@
 #include <vector>
 
 namespace zuvelo::mci {
-namespace {
-
-// The first chunk, decoded at open and after a seek, is small, so that the output has something
-// to play within a millisecond or so; it covers two callbacks of the output, which leaves the
-// decoding thread time for its first large chunk. The later ones are large, so that the thread
-// wakes rarely.
-constexpr std::size_t kFirstChunkFrames = 4096;
-
-} // namespace
 
 PlaybackChannel::PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutput& output)
     : m_source(std::move(source)),
@@ -26,10 +17,10 @@ PlaybackChannel::PlaybackChannel(std::unique_ptr<FrameSource> source, SoundOutpu
     m_status.lengthFrames = m_lengthFrames;
     // Decode the first chunk here, before play can come: the first callback after play then
     // finds sound, not an empty ring.
-    std::vector<float> chunk(kFirstChunkFrames * kOutputChannels);
-    const std::size_t got = readSource(chunk.data(), kFirstChunkFrames);
+    std::vector<float> chunk(kChunkFrames * kOutputChannels);
+    const std::size_t got = readSource(chunk.data(), kChunkFrames);
     m_ring.write(chunk.data(), got);
-    const bool ended = got < kFirstChunkFrames;
+    const bool ended = got < kChunkFrames;
     m_endWritten.store(ended, std::memory_order_release);
     m_thread = std::thread([this, ended] { decodeLoop(ended); });
 }
@@ -56,7 +47,6 @@ std::size_t PlaybackChannel::readSource(float* frames, std::size_t count)
 void PlaybackChannel::decodeLoop(bool sourceEnded)
 {
     std::vector<float> chunk(kChunkFrames * kOutputChannels);
-    std::size_t chunkFrames = kChunkFrames;
     bool lengthFinal = false;
     for (;;) {
         // Cleared before looking at the ring, so a callback that drains it after this point
@@ -73,14 +63,13 @@ void PlaybackChannel::decodeLoop(bool sourceEnded)
         }
         if (seek) {
             sourceEnded = !m_source->rewind();
-            chunkFrames = kFirstChunkFrames;
             if (sourceEnded) {
                 std::lock_guard lock(m_mutex);
                 if (generation == m_generation)
                     m_endWritten.store(true, std::memory_order_release);
             }
         }
-        if (sourceEnded || m_ring.freeFrames() < chunkFrames) {
+        if (sourceEnded || m_ring.freeFrames() < kChunkFrames) {
             if (!lengthFinal && (lengthFinal = m_source->measureLength())) {
                 std::lock_guard lock(m_statusMutex);
                 m_lengthFrames = m_source->lengthFrames();
@@ -92,8 +81,8 @@ void PlaybackChannel::decodeLoop(bool sourceEnded)
             continue;
         }
 
-        const std::size_t got = readSource(chunk.data(), chunkFrames);
-        const bool ended = got < chunkFrames;
+        const std::size_t got = readSource(chunk.data(), kChunkFrames);
+        const bool ended = got < kChunkFrames;
         {
             std::lock_guard lock(m_mutex);
             if (generation != m_generation)
@@ -103,7 +92,6 @@ void PlaybackChannel::decodeLoop(bool sourceEnded)
                 m_endWritten.store(true, std::memory_order_release);
         }
         sourceEnded = ended;
-        chunkFrames = kChunkFrames;
     }
 }
 

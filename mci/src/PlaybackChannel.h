@@ -101,11 +101,13 @@ private:
     // sourceEnded: the source ended within the first chunk, decoded at construction.
     void decodeLoop(bool sourceEnded);
 
-    // The ring holds a second (384 KB, touched whole); the decoder works in quarter-second chunks
-    // and is woken when less than half a second is left, so it wakes about twice a second of
-    // audio and decodes two chunks. Half a second ahead is still twice what the output takes at once.
+    // The ring holds a second (384 KB, touched whole); the decoder is woken when less than half a
+    // second is left, so it wakes about twice a second of audio. Half a second ahead is still twice
+    // what the output takes at once. It decodes in chunks of 85 ms: the first, at open and after a
+    // seek, is then ready within a millisecond or so and covers two callbacks of the output, and
+    // the buffers a chunk passes through (here, in the resampler) stay small.
     static constexpr std::size_t kRingFrames = kOutputRate;
-    static constexpr std::size_t kChunkFrames = kOutputRate / 4;
+    static constexpr std::size_t kChunkFrames = 4096;
     static constexpr std::size_t kLowWaterFrames = kOutputRate / 2;
     // The most of a finished piece still queued when the channel reports "stopped": 107 ms beyond
     // what the output takes at once (150 ms on SDL's 2048 frames), so that whoever polls every
