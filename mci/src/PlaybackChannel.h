@@ -101,14 +101,16 @@ private:
     // sourceEnded: the source ended within the first chunk, decoded at construction.
     void decodeLoop(bool sourceEnded);
 
-    // The ring holds a second (384 KB, touched whole); the decoder is woken when less than half a
-    // second is left, so it wakes about twice a second of audio. Half a second ahead is still twice
-    // what the output takes at once. It decodes in chunks of 85 ms: the first, at open and after a
-    // seek, is then ready within a millisecond or so and covers two callbacks of the output, and
-    // the buffers a chunk passes through (here, in the resampler) stay small.
-    static constexpr std::size_t kRingFrames = kOutputRate;
+    // The ring holds half a second (192 KB, touched whole; two of them at a track change); the
+    // decoder is woken when less than a quarter second is left, so it wakes about four times a
+    // second of audio. A quarter second ahead is still twice what the output takes at once (128 ms
+    // on the sound server's stream, which holds as much again). It decodes in chunks of 85 ms: the
+    // first, at open and after a seek, is then ready within a millisecond or so and covers two
+    // callbacks of the output, and the buffers a chunk passes through (here, in the resampler)
+    // stay small.
+    static constexpr std::size_t kRingFrames = kOutputRate / 2;
     static constexpr std::size_t kChunkFrames = 4096;
-    static constexpr std::size_t kLowWaterFrames = kOutputRate / 2;
+    static constexpr std::size_t kLowWaterFrames = kOutputRate / 4;
     // The most of a finished piece still queued when the channel reports "stopped": 107 ms beyond
     // what the output takes at once (150 ms on SDL's 2048 frames), so that whoever polls every
     // 100 ms has the next piece attached before the output takes the last of this one.
