@@ -68,14 +68,14 @@ MprisView readMprisView(PlayerContext& ctx, const MprisView& before)
         if (view.hasTrack && s.a3 >= 1 && s.a3 <= s.nmax) {
             view.trackNumber = s.a3;
             // FileList entries are "/" subfolder "/" name.
-            const std::string_view entry = trackEntry(s, s.a3.value());
+            const std::string entry = trackEntry(s, s.a3.value());
             const std::size_t slash = entry.rfind('/');
             const std::size_t folderSlash =
-                slash == 0 || slash == entry.npos ? entry.npos : entry.rfind('/', slash - 1);
-            view.fileUri = fileUriOf(s.Pare + std::string(entry));
-            view.title = slash == entry.npos ? entry : entry.substr(slash + 1);
-            view.album = folderSlash == entry.npos ? std::string_view()
-                                                   : entry.substr(folderSlash + 1, slash - folderSlash - 1);
+                slash == 0 || slash == std::string::npos ? std::string::npos : entry.rfind('/', slash - 1);
+            view.fileUri = fileUriOf(s.Pare + entry);
+            view.title = slash == std::string::npos ? entry : entry.substr(slash + 1);
+            view.album = folderSlash == std::string::npos ? std::string()
+                                                          : entry.substr(folderSlash + 1, slash - folderSlash - 1);
             view.lengthMicroseconds = queryMicroseconds(ctx.media, statusLengthCommand(s.SoundFile));
         }
     }

@@ -18,7 +18,7 @@ void showCurrentTrack(FormControls& form, const PlayerState& state)
 {
     form.clearTextArea();
     form.setTextSize(kLargePoints);
-    form.print({std::string(trackEntry(state, state.a2.value()))});
+    form.print({trackEntry(state, state.a2.value())});
     form.print({});
     form.setTextSize(kSmallPoints);
     form.print({std::string("全"), state.nmax.value(), std::string("曲")});

@@ -10,7 +10,7 @@ namespace zuvelo {
 // within 0 to kMaxTracks.
 inline std::string soundFileOf(const PlayerState& state)
 {
-    return "\"" + state.Pare + std::string(trackEntry(state, state.a2.value())) + "\"";
+    return "\"" + state.Pare + trackEntry(state, state.a2.value()) + "\"";
 }
 
 } // namespace zuvelo

@@ -96,9 +96,9 @@ std::int64_t scanFolders(PlayerState& state, const std::function<void()>& yieldT
                     ++leftOut;
                 } else {
                     ++count;
-                    if (state.FileList.size() <= static_cast<std::size_t>(count))
-                        state.FileList.resize(static_cast<std::size_t>(count) + 1);
-                    state.FileList.set(static_cast<std::size_t>(count), prefix, name);
+                    // The table holds tracks 1 to count - 1 (and the unused 0): this one follows.
+                    state.FileList.resize(static_cast<std::size_t>(count));
+                    state.FileList.append(prefix, name);
                     // No yield after the file that fills the table.
                     if (count == kMaxTracks)
                         continue;

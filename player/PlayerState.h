@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <string>
-#include <string_view>
 
 namespace zuvelo {
 
@@ -38,9 +37,9 @@ struct PlayerState {
 };
 
 // FileList(n) for any n from 0 to kMaxTracks: "" where no track has been found.
-inline std::string_view trackEntry(const PlayerState& state, std::int64_t n)
+inline std::string trackEntry(const PlayerState& state, std::int64_t n)
 {
-    return n >= 0 && std::size_t(n) < state.FileList.size() ? state.FileList[std::size_t(n)] : std::string_view();
+    return n >= 0 && std::size_t(n) < state.FileList.size() ? state.FileList[std::size_t(n)] : std::string();
 }
 
 } // namespace zuvelo

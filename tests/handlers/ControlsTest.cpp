@@ -59,7 +59,7 @@ TEST(TransportButtons, pauseHoldsTheTrackUntilAButtonResumesIt)
             SCOPED_TRACE(name + " then " + button);
             HandlerRig rig;
             rig.state.FileList.resize(3);
-            rig.state.FileList.set(2, "/m/", name);
+            rig.state.FileList.set(2, "/m/" + name);
             rig.playing(3, kModeInOrder, 2);
             const std::string dev = rig.state.SoundFile;
             rig.click("Command4");

@@ -30,7 +30,7 @@ TEST(FolderScanWindows, passesOverNamesWindowsCannotOpenAndFoldersItCannotRead)
     int yields = 0;
     EXPECT_EQ(scanFolders(state, [&] { yields++ == 0 && std::filesystem::remove_all(pare / "Gone"); }), 0);
     EXPECT_EQ(state.nmax.value(), 1);
-    EXPECT_EQ(std::string(state.FileList[1]) + std::to_string(yields), "\\A\\ok.mp31");
+    EXPECT_EQ(state.FileList[1] + std::to_string(yields), "\\A\\ok.mp31");
     for (const char* file : files)
         ::DeleteFileW(exact(file).c_str());
     for (const char* folder : folders)
