@@ -66,11 +66,16 @@ void TrackTable::append(std::string_view folder, std::string_view name)
     appendRecord(name.size() + 1, name);
 }
 
-TrackTable::Place TrackTable::next(Place place) const
+std::size_t TrackTable::endOf(Place place) const
 {
     std::size_t code = 0;
     const char* name = readCode(at(place), code);
-    place.offset = std::size_t(name - m_blocks[place.block].bytes.get()) + (code > 0 ? code - 1 : 0);
+    return std::size_t(name - m_blocks[place.block].bytes.get()) + (code > 0 ? code - 1 : 0);
+}
+
+TrackTable::Place TrackTable::next(Place place) const
+{
+    place.offset = endOf(place);
     if (place.offset == m_blocks[place.block].used && place.block + 1 < m_blocks.size())
         place = {place.block + 1, 0};
     return place;
@@ -94,9 +99,7 @@ void TrackTable::resize(std::size_t size)
     Place end{0, 0};
     if (size > 0) {
         const Place last = placeOf(size - 1);
-        std::size_t code = 0;
-        const char* name = readCode(at(last), code);
-        end = {last.block, std::size_t(name - m_blocks[last.block].bytes.get()) + (code > 0 ? code - 1 : 0)};
+        end = {last.block, endOf(last)};
     }
     m_blocks.resize(std::min(m_blocks.size(), end.block + 1));
     if (!m_blocks.empty())

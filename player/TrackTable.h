@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -55,8 +54,10 @@ private:
 
     // Adds an entry of code (0: empty; else the name's length plus one) and the name's bytes.
     void appendRecord(std::size_t code, std::string_view name);
-    // Where entry n's record begins, and the record after the one at place.
+    // Where entry n's record begins; where the record at place ends in its block; the record
+    // after the one at place.
     Place placeOf(std::size_t n) const;
+    std::size_t endOf(Place place) const;
     Place next(Place place) const;
     const char* at(Place place) const { return &m_blocks[place.block].bytes[place.offset]; }
 
