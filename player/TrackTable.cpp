@@ -50,7 +50,8 @@ void TrackTable::appendRecord(std::size_t code, std::string_view name)
     if (m_size % kEntriesPerMark == 0)
         m_marks.push_back({m_blocks.size() - 1, block.used});
     char* to = writeCode(&block.bytes[block.used], code);
-    std::memcpy(to, name.data(), name.size());
+    if (!name.empty()) // an empty view's data may be null, which memcpy must not be given
+        std::memcpy(to, name.data(), name.size());
     block.used += bytes;
     ++m_size;
 }
