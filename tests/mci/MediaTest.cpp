@@ -440,7 +440,8 @@ TEST_F(Media, realWorldShapes_playAndTellTheirLength)
     Bytes held{0, 0xFF, 0x51, 3, 0, 0, 1, 0, 0x90, 60, 100}; // a microsecond tempo, ignored by SMPTE timing
     held.insert(held.end(), {0x87, 0x68, 0xFF, 0x2F, 0});    // the end 1000 ticks later
     for (Bytes smpte : {smf({held}), smf({held, held})}) {
-        smpte[12] = 0xE7, smpte[13] = 40; // 25 frames of 40 ticks a second
+        // 25 frames of 12 ticks a second; 29.97 frames (as 30, each quarter 1.001 s) of 10
+        smpte[12] = smpte[9] == 0 ? 0xE7 : 0xE3, smpte[13] = smpte[9] == 0 ? 12 : 10;
         write("smpte" + std::to_string(smpte[9]) + ".mid", smpte);
     }
     Bytes dense{0, 0xFF, 0x51, 3, 1, 0x19, 0x40, 0, 0x90, 60, 100}; // 0.75 ms a tick, 32 events each, the note held
@@ -463,7 +464,7 @@ TEST_F(Media, realWorldShapes_playAndTellTheirLength)
     m_folder.write("cut.wav", cut.substr(0, cut.size() - (cut.size() - cut.find("data") - 8) / 2));
     const std::pair<std::string, long> rows[] = {
         {"cover.mp3", 10000}, {"stream.wav", 1000}, {"vbr.mp3", 6000}, {"cut.wav", 1000},   {"junk.mp3", 10000},
-        {"smpte0.mid", 1000}, {"smpte1.mid", 1000}, {"riff.mid", 250}, {"dense.mid", 1000}, {"loud.mid", 500}};
+        {"smpte0.mid", 3333}, {"smpte1.mid", 3337}, {"riff.mid", 250}, {"dense.mid", 1000}, {"loud.mid", 500}};
     const auto bytesRead = [] {
         std::ifstream io("/proc/self/io");
         std::string key;
